@@ -1,0 +1,36 @@
+#include "engine/trace.h"
+
+#include <mutex>
+#include <utility>
+
+namespace velkor::trace {
+namespace {
+
+// Picture-control workers trace too, so the sink is guarded.
+std::mutex& sinkLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+Sink& currentSink() {
+  static Sink sink;
+  return sink;
+}
+
+}  // namespace
+
+Sink setSink(Sink sink) {
+  std::lock_guard<std::mutex> guard(sinkLock());
+  return std::exchange(currentSink(), std::move(sink));
+}
+
+void emit(std::u16string_view text) noexcept {
+  try {
+    std::lock_guard<std::mutex> guard(sinkLock());
+    if (currentSink()) currentSink()(text);
+  } catch (...) {
+    // A diagnostic that cannot be delivered is dropped; the operation goes on.
+  }
+}
+
+}  // namespace velkor::trace
