@@ -1,0 +1,50 @@
+# velkor_add_setup(<output file name> IMAGE <image target> [SYNTHETIC])
+#
+# In build/win32: writes <output file name> into the calling folder's binary
+# dir: the image target's file with its seal filled, then the payload, made by
+# the native tree's tools/mkpayload from the stand-ins (tools/standins) and the
+# demo fonts, or from deterministic bytes with SYNTHETIC. Made again whenever
+# the image, a stand-in, a font or the tool changes. Also defines a target of
+# the same name without ".exe" plus "_file" (e.g. payload_demo_setup_file) that
+# builds it with ALL.
+
+# Where the native tree keeps the demo font parts, and the file it writes last.
+set(VELKOR_DEMO_FONTS_SUBDIR tools/mkpayload/fonts)
+set(VELKOR_DEMO_FONTS_STAMP fonts.stamp)
+
+function(velkor_add_setup output)
+  cmake_parse_arguments(A "SYNTHETIC" "IMAGE" "" ${ARGN})
+  if(NOT VELKOR_WIN32)
+    return()
+  endif()
+  if(NOT A_IMAGE)
+    message(FATAL_ERROR "velkor_add_setup(${output}): IMAGE <target> is required")
+  endif()
+  set(tool ${VELKOR_NATIVE_TREE}/tools/mkpayload/mkpayload)
+  if(NOT VELKOR_NATIVE_TREE OR NOT EXISTS ${tool})
+    message(FATAL_ERROR "velkor_add_setup(${output}): the payload tool ${tool} is missing; "
+                        "build the native tree first (scripts/build native), then configure "
+                        "build/win32 with -DVELKOR_NATIVE_TREE=<that tree>")
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${output})
+  if(A_SYNTHETIC)
+    set(inputs --synthetic)
+    set(input_files)
+    set(input_targets)
+  else()
+    set(fonts ${VELKOR_NATIVE_TREE}/${VELKOR_DEMO_FONTS_SUBDIR})
+    # tools/standins may be added after the caller: its target's properties
+    # (the stand-ins' folder and files) are read at generation time.
+    set(inputs --standins $<TARGET_PROPERTY:velkor_standins,VELKOR_STANDINS_DIR> --fonts ${fonts})
+    set(input_files ${fonts}/${VELKOR_DEMO_FONTS_STAMP} $<TARGET_PROPERTY:velkor_standins,VELKOR_STANDIN_FILES>)
+    set(input_targets velkor_standins)
+  endif()
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${tool} --image $<TARGET_FILE:${A_IMAGE}> ${inputs} --out ${out}
+    DEPENDS ${tool} ${A_IMAGE} $<TARGET_FILE:${A_IMAGE}> ${input_targets} ${input_files}
+    COMMENT "Writing setup file ${output}"
+    VERBATIM)
+  string(REGEX REPLACE "\\.[^.]*$" "" base ${output})
+  add_custom_target(${base}_file ALL DEPENDS ${out})
+endfunction()

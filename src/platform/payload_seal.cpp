@@ -1,0 +1,65 @@
+#include "platform/payload_seal.h"
+
+#include <array>
+
+namespace velkor::seal {
+namespace {
+
+constexpr std::uint32_t kMagicWords[4] = {VELKOR_SEAL_MAGIC_WORDS};
+
+// The code keeps the magic only masked: the image that links this file must
+// hold the magic exactly once, in its resource, or the payload tool could not
+// tell which occurrence is the seal.
+constexpr std::uint32_t kMask = 0xA5C3965Au;
+constexpr std::array<std::uint32_t, 4> kMaskedMagic = {
+    static_cast<std::uint32_t>(kMagicWords[0]) ^ kMask, static_cast<std::uint32_t>(kMagicWords[1]) ^ kMask,
+    static_cast<std::uint32_t>(kMagicWords[2]) ^ kMask, static_cast<std::uint32_t>(kMagicWords[3]) ^ kMask};
+static_assert(kMagicSize == 4 * kMaskedMagic.size());
+
+std::uint32_t read32(const unsigned char* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
+}
+
+void write32(unsigned char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// `p` must have kMagicSize readable bytes.
+bool hasMagic(const unsigned char* p) {
+  for (std::size_t k = 0; k < kMaskedMagic.size(); ++k)
+    if ((read32(p + 4 * k) ^ kMask) != kMaskedMagic[k]) return false;
+  return true;
+}
+
+}  // namespace
+
+std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size) {
+  if (data == nullptr || size != kSealRecordSize) return std::nullopt;
+  const auto* p = static_cast<const unsigned char*>(data);
+  if (!hasMagic(p)) return std::nullopt;
+  return PayloadSeal{read32(p + kMagicSize), read32(p + kMagicSize + 4)};
+}
+
+std::optional<std::size_t> findSealRecord(const void* image, std::size_t size) {
+  if (image == nullptr || size < kMagicSize) return std::nullopt;
+  const auto* p = static_cast<const unsigned char*>(image);
+  std::optional<std::size_t> found;
+  const auto first = static_cast<unsigned char>(kMaskedMagic[0] ^ kMask);
+  for (std::size_t at = 0; at + kMagicSize <= size; ++at) {
+    if (p[at] != first || !hasMagic(p + at)) continue;
+    if (found) return std::nullopt;  // a second occurrence: ambiguous
+    found = at;
+  }
+  if (found && size - *found < kSealRecordSize) return std::nullopt;
+  return found;
+}
+
+void writeSeal(void* record, const PayloadSeal& seal) {
+  auto* p = static_cast<unsigned char*>(record);
+  for (std::size_t k = 0; k < kMaskedMagic.size(); ++k) write32(p + 4 * k, kMaskedMagic[k] ^ kMask);
+  write32(p + kMagicSize, seal.payloadSize);
+  write32(p + kMagicSize + 4, seal.payloadCrc);
+}
+
+}  // namespace velkor::seal

@@ -1,0 +1,71 @@
+// mkpayload: appends the payload to the wizard's image and writes the setup file.
+//   mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe
+//   mkpayload --image IMG --synthetic --out SETUP.exe
+//   mkpayload --list-font-parts      (number, length and file name of each font part)
+// --standins holds gui_program.exe, library.dll and console_program.exe (tools/standins),
+// --fonts the three font parts named as they are installed (make_fonts.py).
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/payload_layout.h"
+#include "payload_builder.h"
+
+namespace {
+
+using namespace velkor::mkpayload;
+
+// The image is the wizard's code and resources: a few MiB. Anything near this
+// size is not an image.
+constexpr std::size_t kImageLimit = 512u << 20;
+
+int usage() {
+  std::fputs(
+      "usage: mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe\n"
+      "       mkpayload --image IMG --synthetic --out SETUP.exe\n"
+      "       mkpayload --list-font-parts\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string image, standins, fonts, out;
+  bool synthetic = false, listFontParts = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--image") ok = value(image);
+    else if (arg == "--standins") ok = value(standins);
+    else if (arg == "--fonts") ok = value(fonts);
+    else if (arg == "--out") ok = value(out);
+    else if (arg == "--synthetic") synthetic = true;
+    else if (arg == "--list-font-parts") listFontParts = true;
+    else ok = false;
+    if (!ok) return usage();
+  }
+  try {
+    if (listFontParts) {
+      for (const auto& part : velkor::payload::kFontParts)
+        std::printf("%d %u %s\n", part.number, part.length, narrow(part.fileName).c_str());
+      return 0;
+    }
+    if (image.empty() || out.empty()) return usage();
+    if (synthetic ? !(standins.empty() && fonts.empty()) : (standins.empty() || fonts.empty())) return usage();
+
+    std::vector<unsigned char> imageBytes = readFile(image, kImageLimit, "image");
+    const std::vector<unsigned char> payload =
+        synthetic ? buildSyntheticPayload() : buildDemoPayload(standins, fonts);
+    writeSetupFile(std::move(imageBytes), payload, out);
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mkpayload: error: %s\n", e.what());
+    return 1;
+  }
+}
