@@ -1,0 +1,58 @@
+// The application object and the framework's message dispatch. There is no
+// message loop of the program's own: every loop is a dialog's modal loop or a
+// pump that long work on the user-interface thread runs, and all of them pass
+// each message through the same dispatch, so PreTranslateMessage sees it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/wnd.h"
+
+namespace velkor::fw {
+
+class CWinApp {
+ public:
+  CWinApp() noexcept;
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // The program's start; its result decides nothing (the program ends after
+  // it either way, as there is no loop of the application's own).
+  virtual bool InitInstance();
+
+  HICON LoadIcon(UINT id) const noexcept;
+
+  HINSTANCE m_hInstance = nullptr;
+  // The running executable's base name without its extension.
+  std::wstring m_pszAppName;
+  // The window that owns dialogs started without a parent.
+  CWnd* m_pMainWnd = nullptr;
+
+  // Called by wWinMain: fills the fields above, runs InitInstance.
+  int Run(HINSTANCE instance) noexcept;
+};
+
+// The one application object, or null before it is constructed.
+CWinApp* AfxGetApp() noexcept;
+
+// PreTranslateMessage of the framework objects of the message's window and of
+// its parents up to the top-level window; true when one of them handled it.
+bool PreTranslateThroughFramework(MSG* msg) noexcept;
+
+// One message taken from the queue: PreTranslateMessage, else translate and
+// dispatch.
+void DispatchThroughFramework(MSG* msg) noexcept;
+
+// Dispatches every message waiting in this thread's queue through the
+// framework and returns. A WM_QUIT is put back for the outer loop; the result
+// is then false.
+bool PumpWaitingMessages() noexcept;
+
+// The base name of a path without folder and extension ("C:\a\Setup.exe" ->
+// "Setup").
+std::wstring BaseNameWithoutExtension(const std::wstring& path);
+
+}  // namespace velkor::fw

@@ -1,0 +1,13 @@
+// Diagnostics for a developer's debugger: fixed English texts through
+// OutputDebugStringW. They never reach the user and never stop the program.
+#pragma once
+
+namespace velkor::fw {
+
+void Trace(const wchar_t* text) noexcept;
+
+// Called in a catch (...) block of a system callback: records what escaped and
+// where, so that no exception crosses into the system.
+void TraceEscapedException(const wchar_t* where) noexcept;
+
+}  // namespace velkor::fw

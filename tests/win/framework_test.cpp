@@ -1,0 +1,375 @@
+// The dialog framework against the real window system: the modal loop and the
+// pump route every message through PreTranslateMessage, handlers cannot let an
+// exception escape, control binding subclasses, the owning wrappers free what
+// they hold, and the library search leaves out the program's own folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/app.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "framework/handles.h"
+#include "framework/system_library.h"
+
+namespace {
+
+using namespace velkor::fw;
+
+constexpr int kPumpButton = 1001;
+constexpr int kLabel = 1002;
+
+// A static whose messages the test watches through the framework's subclass.
+class RecordingStatic : public CWnd {
+ public:
+  int setTextCount = 0;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_SETTEXT) ++setTextCount;
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+};
+
+struct SeenKey {
+  WPARAM key;
+  bool insideHandler;
+  bool operator==(const SeenKey& o) const { return key == o.key && insideHandler == o.insideHandler; }
+};
+
+class TestDialog : public CDialog {
+ public:
+  explicit TestDialog(UINT id = 200) : CDialog(id) {}
+
+  std::function<void(TestDialog&)> onInit;
+  std::function<void(TestDialog&)> onApp;  // WM_APP posted by a test
+  std::function<void(TestDialog&)> onPumpButton;
+  std::vector<SeenKey> keys;
+  bool insideHandler = false;
+  bool bindLabel = false;
+  RecordingStatic label;
+  std::wstring labelText;
+  int cancelCount = 0;
+
+  bool PreTranslateMessage(MSG* msg) override {
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_F5 || msg->wParam == VK_F6))
+      keys.push_back({msg->wParam, insideHandler});
+    return CDialog::PreTranslateMessage(msg);
+  }
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    CDialog::DoDataExchange(pDX);
+    if (bindLabel) {
+      DDX_Text(pDX, kLabel, labelText);
+      DDX_Control(pDX, kLabel, label);
+    }
+  }
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    if (onInit) onInit(*this);
+    return true;
+  }
+  void OnCancel() override {
+    ++cancelCount;
+    CDialog::OnCancel();
+  }
+  bool OnButtonClicked(int id) override {
+    if (id == kPumpButton && onPumpButton) {
+      onPumpButton(*this);
+      return true;
+    }
+    return CDialog::OnButtonClicked(id);
+  }
+  bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT* result) override {
+    if (message != WM_APP || !onApp) return false;
+    onApp(*this);
+    *result = 0;
+    return true;
+  }
+};
+
+TEST(ModalLoop, PreTranslateMessageSeesKeysPostedToTheDialog) {
+  TestDialog dialog;
+  dialog.onInit = [](TestDialog& d) {
+    ::PostMessageW(d.GetDlgItem(IDOK), WM_KEYDOWN, VK_F5, 0);
+    d.PostMessage(WM_APP);
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(77); };
+  EXPECT_EQ(dialog.DoModal(), 77);
+  EXPECT_EQ(dialog.keys, (std::vector<SeenKey>{{VK_F5, false}}));
+  EXPECT_EQ(dialog.m_hWnd, nullptr) << "the window is destroyed when the loop ends";
+}
+
+TEST(ModalLoop, APumpInsideAHandlerRunsPreTranslateMessage) {
+  TestDialog dialog;
+  dialog.onInit = [](TestDialog& d) { d.PostMessage(WM_APP); };
+  dialog.onApp = [](TestDialog& d) {
+    d.insideHandler = true;
+    d.PostMessage(WM_KEYDOWN, VK_F6, 0);
+    EXPECT_TRUE(PumpWaitingMessages());
+    d.insideHandler = false;
+    d.EndDialog(5);
+  };
+  EXPECT_EQ(dialog.DoModal(), 5);
+  EXPECT_EQ(dialog.keys, (std::vector<SeenKey>{{VK_F6, true}}));
+}
+
+TEST(ModalLoop, EnterAndEscapeReachTheDialogManager) {
+  for (WPARAM key : {static_cast<WPARAM>(VK_RETURN), static_cast<WPARAM>(VK_ESCAPE)}) {
+    SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Esc");
+    TestDialog dialog;
+    dialog.onInit = [key](TestDialog& d) { d.PostMessage(WM_KEYDOWN, key, 0); };
+    EXPECT_EQ(dialog.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL);
+  }
+}
+
+TEST(ModalLoop, ACloseRequestGivesTheCancelCommand) {
+  TestDialog dialog;
+  dialog.onInit = [](TestDialog& d) { d.PostMessage(WM_CLOSE); };
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(dialog.cancelCount, 1);
+}
+
+TEST(ModalLoop, EndDialogDuringANestedPumpEndsTheLoopAfterTheHandler) {
+  TestDialog dialog;
+  int handlerFinished = 0;
+  dialog.onInit = [](TestDialog& d) { d.PostMessage(WM_APP); };
+  dialog.onApp = [&handlerFinished](TestDialog& d) {
+    d.PostMessage(WM_CLOSE);  // ends the dialog while this handler still pumps
+    PumpWaitingMessages();
+    EXPECT_FALSE(d.IsWindowVisible()) << "EndDialog hides the window at once";
+    ++handlerFinished;
+  };
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(handlerFinished, 1);
+}
+
+TEST(ModalLoop, AnExceptionInAHandlerStaysInTheDialogProcedure) {
+  TestDialog dialog;
+  int thrown = 0;
+  dialog.onInit = [](TestDialog& d) {
+    ::PostMessageW(d.GetDlgItem(kPumpButton), BM_CLICK, 0, 0);
+    d.PostMessage(WM_APP);
+  };
+  dialog.onPumpButton = [&thrown](TestDialog&) {
+    ++thrown;
+    throw std::runtime_error("handler failure");
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(9); };
+  EXPECT_EQ(dialog.DoModal(), 9) << "the dialog kept running after the throw";
+  EXPECT_EQ(thrown, 1);
+}
+
+TEST(ModalLoop, ANestedDialogIsOwnedByTheOuterOneWhichIsDisabledMeanwhile) {
+  TestDialog outer;
+  HWND innerOwner = nullptr;
+  bool outerEnabledDuringInner = true;
+  bool outerEnabledAfterInner = false;
+  INT_PTR innerResult = 0;
+  outer.onInit = [](TestDialog& d) { d.PostMessage(WM_APP); };
+  outer.onApp = [&](TestDialog& d) {
+    TestDialog inner(201);
+    inner.onInit = [&](TestDialog& i) {
+      innerOwner = ::GetWindow(i.m_hWnd, GW_OWNER);
+      outerEnabledDuringInner = ::IsWindowEnabled(d.m_hWnd) != FALSE;
+      i.EndDialog(3);
+    };
+    innerResult = inner.DoModal();
+    outerEnabledAfterInner = ::IsWindowEnabled(d.m_hWnd) != FALSE;
+    EXPECT_EQ(innerOwner, d.m_hWnd);
+    d.EndDialog(4);
+  };
+  EXPECT_EQ(outer.DoModal(), 4);
+  EXPECT_EQ(innerResult, 3);
+  EXPECT_FALSE(outerEnabledDuringInner);
+  EXPECT_TRUE(outerEnabledAfterInner);
+}
+
+TEST(DataExchange, ControlBindingSubclassesAndTextGoesBothWays) {
+  TestDialog dialog;
+  dialog.bindLabel = true;
+  dialog.labelText = L"from the member";
+  std::wstring shownAtInit;
+  dialog.onInit = [&shownAtInit](TestDialog& d) {
+    shownAtInit = d.label.GetWindowText();
+    d.label.SetWindowText(L"typed by the user");
+    d.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  };
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(shownAtInit, L"from the member");
+  EXPECT_EQ(dialog.labelText, L"typed by the user") << "OnOK exchanges back";
+  // One WM_SETTEXT from the test; the initial exchange ran before the binding.
+  EXPECT_EQ(dialog.label.setTextCount, 1);
+  EXPECT_EQ(dialog.label.m_hWnd, nullptr) << "the binding ends with the window";
+}
+
+TEST(Pump, AQuitMessageIsPutBackForTheOuterLoop) {
+  ::PostQuitMessage(3);
+  EXPECT_FALSE(PumpWaitingMessages());
+  MSG msg{};
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+HFONT NewFont() { return ::CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial"); }
+
+TEST(OwningHandles, ResetMoveAndReleaseFreeExactlyOnce) {
+  HFONT first = NewFont();
+  HFONT second = NewFont();
+  ASSERT_NE(first, nullptr);
+  {
+    UniqueFont a(first);
+    a.reset(second);
+    EXPECT_EQ(::GetObjectType(first), 0u) << "reset frees the old font";
+    UniqueFont b(std::move(a));
+    EXPECT_FALSE(a);
+    EXPECT_EQ(b.get(), second);
+    EXPECT_EQ(::GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
+  }
+  EXPECT_EQ(::GetObjectType(second), 0u) << "the moved-to owner freed it";
+
+  HFONT kept = NewFont();
+  {
+    UniqueFont c(kept);
+    EXPECT_EQ(c.release(), kept);
+  }
+  EXPECT_EQ(::GetObjectType(kept), static_cast<DWORD>(OBJ_FONT)) << "release gives up ownership";
+  ::DeleteObject(kept);
+}
+
+TEST(OwningHandles, RepeatedCreationNeverExhaustsTheGdiTable) {
+  // More objects of each kind than a process may hold at once (Windows
+  // allows 10,000, Wine about 65,000): a leak of any kind would make a
+  // creation fail before the end.
+  constexpr int kRounds = 66000;
+  int fontsMade = 0, brushesMade = 0, dcsMade = 0;
+  for (int i = 0; i < kRounds; ++i) {
+    CFont font;
+    fontsMade += font.CreateFont(-12, 0, 0, 0, FW_NORMAL, false, false, false, DEFAULT_CHARSET, 3, 2, 1, 34, L"Arial");
+    CBrush brush;
+    brushesMade += brush.CreateSolidBrush(RGB(255, 255, 255));
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    dcsMade += static_cast<bool>(dc);
+  }
+  EXPECT_EQ(fontsMade, kRounds);
+  EXPECT_EQ(brushesMade, kRounds);
+  EXPECT_EQ(dcsMade, kRounds);
+}
+
+TEST(OwningHandles, SelectGuardPutsThePreviousObjectBack) {
+  UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+  UniqueFont a(NewFont()), b(NewFont());
+  ::SelectObject(dc.get(), a.get());
+  {
+    SelectGuard guard(dc.get(), b.get());
+    EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_FONT), b.get());
+  }
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_FONT), a.get());
+  ::SelectObject(dc.get(), ::GetStockObject(SYSTEM_FONT));
+}
+
+TEST(OwningHandles, AFindHandleIsClosedByItsOwner) {
+  WIN32_FIND_DATAW data{};
+  UniqueFind find(::FindFirstFileW(L"C:\\windows\\*", &data));
+  ASSERT_TRUE(find);
+  HANDLE raw = find.get();
+  find.reset();
+  EXPECT_FALSE(::FindNextFileW(raw, &data)) << "the search handle is closed";
+  UniqueFind none(INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(none) << "INVALID_HANDLE_VALUE is this type's empty value";
+}
+
+// A dialog with the members the wizard's dialogs have: created at init,
+// freed by the object.
+class GdiDialog : public CDialog {
+ public:
+  GdiDialog() : CDialog(200) {}
+  HFONT font = nullptr;
+  HBRUSH brush = nullptr;
+
+ protected:
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    m_font.CreateFont(-12, 0, 0, 0, FW_NORMAL, false, false, false, DEFAULT_CHARSET, 3, 2, 1, 34, L"Arial");
+    m_brush.CreateSolidBrush(RGB(255, 255, 255));
+    CWnd(GetDlgItem(kLabel)).SetFont(m_font);
+    font = m_font;
+    brush = m_brush;
+    EndDialog(IDOK);
+    return true;
+  }
+  HBRUSH OnCtlColor(HDC, HWND, UINT) override { return m_brush; }
+
+ private:
+  CFont m_font;
+  CBrush m_brush;
+};
+
+TEST(OwningHandles, DialogMembersFreeTheirObjectsEveryRun) {
+  for (int run = 0; run < 50; ++run) {
+    HFONT font;
+    HBRUSH brush;
+    {
+      GdiDialog dialog;
+      ASSERT_EQ(dialog.DoModal(), IDOK);
+      font = dialog.font;
+      brush = dialog.brush;
+      ASSERT_NE(font, nullptr);
+    }
+    ASSERT_EQ(::GetObjectType(font), 0u) << "run " << run;
+    ASSERT_EQ(::GetObjectType(brush), 0u) << "run " << run;
+  }
+}
+
+TEST(Application, BaseNameDropsFolderAndExtension) {
+  EXPECT_EQ(BaseNameWithoutExtension(L"C:\\Downloads\\Velkorsetup.exe"), L"Velkorsetup");
+  EXPECT_EQ(BaseNameWithoutExtension(L"C:\\a.b\\copy of setup.v2.exe"), L"copy of setup.v2");
+  EXPECT_EQ(BaseNameWithoutExtension(L"Z:/tmp/setup"), L"setup");
+  EXPECT_EQ(BaseNameWithoutExtension(L"plain"), L"plain");
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+TEST(LibrarySearch, ALibraryBesideTheProgramIsNotLoadedByName) {
+  const std::wstring planted = ProgramFolder() + L"velkor_plant.dll";
+  ASSERT_NE(::GetFileAttributesW(planted.c_str()), INVALID_FILE_ATTRIBUTES) << "the plant is in place";
+  RestrictLibrarySearch();
+  // By bare name first: once loaded by path, the name would find that module.
+  EXPECT_EQ(::LoadLibraryW(L"velkor_plant.dll"), nullptr);
+  HMODULE byPath = ::LoadLibraryW(planted.c_str());
+  EXPECT_NE(byPath, nullptr) << "the file itself loads, so only the search refused it";
+  if (byPath) ::FreeLibrary(byPath);
+}
+
+TEST(LibrarySearch, SystemLibrariesLoadFromTheSystemDirectory) {
+  const std::wstring system = SystemDirectory();
+  ASSERT_FALSE(system.empty());
+  HMODULE module = LoadSystemLibrary(L"riched32.dll");
+  ASSERT_NE(module, nullptr);
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(module, path, MAX_PATH);
+  EXPECT_EQ(_wcsnicmp(path, (system + L"\\").c_str(), system.size() + 1), 0);
+  WNDCLASSW cls{};
+  EXPECT_TRUE(::GetClassInfoW(::GetModuleHandleW(nullptr), L"RICHEDIT", &cls)) << "the rich-edit class is registered";
+  EXPECT_EQ(LoadSystemLibrary(L"no-such-library-velkor.dll"), nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
