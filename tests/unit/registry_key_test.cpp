@@ -156,6 +156,8 @@ TEST_F(RegistryKeyTest, QueryStringWantsTheDoubleTerminatorOfAMultiString) {
   put(u"Single", reg::kMultiSz, bytes(u"ab"));  // "ab\0": the unit before the last is 'b'
   EXPECT_EQ(query(u"Single"), reg::kInvalidData);
   EXPECT_TRUE(emptied());
+  put(u"Short", reg::kMultiSz, bytes(u"a"));  // "a\0": two units, the first not 0
+  EXPECT_EQ(query(u"Short"), reg::kInvalidData);
   put(u"Unended", reg::kMultiSz, bytes(std::u16string(u"a\0b", 3), false));
   EXPECT_EQ(query(u"Unended"), reg::kInvalidData);
   put(u"Odd", reg::kMultiSz, {'a', 0, 0, 0, 0});
