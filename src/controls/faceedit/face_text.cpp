@@ -1,26 +1,20 @@
 #include "controls/faceedit/face_text.h"
 
 #include <algorithm>
+#include <string>
 
 namespace velkor {
 
 namespace {
 
-std::u16string Decimal(std::int64_t value) {
-  const bool negative = value < 0;
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (negative) digits.insert(digits.begin(), u'-');
-  return digits;
+std::u16string Decimal(long long value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
 }
 
 void TracePositions(const std::vector<stFace>& faces, const FaceTrace& trace) {
   for (std::size_t k = 0; k < faces.size(); ++k) {
-    trace(u"vecFace[" + Decimal(static_cast<std::int64_t>(k)) + u"].nPos = " + Decimal(faces[k].nPos) + u"\n");
+    trace(u"vecFace[" + Decimal(static_cast<long long>(k)) + u"].nPos = " + Decimal(faces[k].nPos) + u"\n");
   }
 }
 

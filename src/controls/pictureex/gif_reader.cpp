@@ -154,7 +154,6 @@ bool GifReader::WalkFrame(GifFrameSlice* slice) {
   GifBlockKind kind = PeekBlockKind();
   if (IsEndOfFrames(kind)) return false;
   const std::uint32_t start = m_nCursor;
-  if (MeasureBlock() <= 0) return false;
 
   GifFrameInfo info;
   if (kind == GifBlockKind::GraphicControlExtension) {
