@@ -1,0 +1,40 @@
+// Progress of one installation: the planned byte total fixes the bar's range
+// (one unit per 100,000 bytes) and a single step counter, shared by every copy
+// of the installation, advances the bar once per 100,000 bytes copied.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/wizard_view.h"
+
+namespace velkor {
+
+inline constexpr std::uint32_t kBytesPerStep = 100'000;
+
+class ProgressMeter {
+ public:
+  explicit ProgressMeter(WizardView& view) : view_(view) {}
+
+  // Position 0, step 1, range 0 to total / 100,000; the counter starts at 0.
+  void begin(std::int32_t plannedTotal);
+  // Position total / 100,000: the bar stands full.
+  void finish();
+
+  // Bytes that may be counted before the bar is due to advance (1..100,000).
+  std::uint32_t bytesUntilStep() const { return kBytesPerStep - counter_; }
+  // Counts bytes just copied, at most bytesUntilStep(); advances the bar when
+  // the counter reaches 100,000 and starts it again from 0.
+  void count(std::uint32_t bytes);
+
+  std::int32_t plannedTotal() const { return plannedTotal_; }
+  std::uint32_t counter() const { return counter_; }
+
+ private:
+  std::uint16_t upperBound() const;
+
+  WizardView& view_;
+  std::int32_t plannedTotal_ = 0;
+  std::uint32_t counter_ = 0;
+};
+
+}  // namespace velkor

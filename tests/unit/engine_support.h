@@ -1,0 +1,173 @@
+// Shared pieces of the engine's tests: setup-file images with a PE header,
+// deterministic payload bytes, a recording set of the other modules'
+// operations, and a fake machine that holds them together.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/crc32.h"
+#include "engine/install_sequence.h"
+#include "engine/payload_layout.h"
+#include "engine/wizard_state.h"
+#include "fakes/fake_system.h"
+#include "fakes/fake_wizard_view.h"
+
+namespace velkor::testing {
+
+inline void put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+inline constexpr std::size_t kNtAt = 0x80;
+
+// An image that starts like a PE file (DOS header, NT headers with sixteen data
+// directories) and is padded to `size` bytes.
+inline std::vector<std::uint8_t> peImage(std::size_t size, bool pe32plus = false) {
+  std::vector<std::uint8_t> b(size < 0x200 ? 0x200 : size, 0);
+  b[0] = 'M';
+  b[1] = 'Z';
+  put32(b, 0x3C, kNtAt);
+  b[kNtAt] = 'P';
+  b[kNtAt + 1] = 'E';
+  put16(b, kNtAt + 4, pe32plus ? 0x8664 : 0x14C);
+  put16(b, kNtAt + 20, pe32plus ? 240 : 224);  // SizeOfOptionalHeader
+  put16(b, kNtAt + 24, pe32plus ? 0x20B : 0x10B);
+  put32(b, kNtAt + 24 + (pe32plus ? 108 : 92), 16);  // NumberOfRvaAndSizes
+  return b;
+}
+
+// Declares a certificate table at `offset` of `size` bytes in data directory 4.
+inline void declareCertificateTable(std::vector<std::uint8_t>& image, std::uint32_t offset,
+                                    std::uint32_t size, bool pe32plus = false) {
+  const std::size_t entry = kNtAt + 24 + (pe32plus ? 112 : 96) + 4 * 8;
+  put32(image, entry, offset);
+  put32(image, entry + 4, size);
+}
+
+// Deterministic bytes that differ at every offset of a member's slice.
+inline std::vector<std::uint8_t> payloadBytes(std::size_t size, std::uint32_t seed = 1) {
+  std::vector<std::uint8_t> b(size);
+  std::uint32_t x = seed * 2654435761u + 12345u;
+  for (auto& v : b) {
+    x = x * 1664525u + 1013904223u;
+    v = static_cast<std::uint8_t>(x >> 24);
+  }
+  return b;
+}
+
+inline std::vector<std::uint8_t> concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A member table of the real shape (nine members, real destinations, from the
+// payload's end to its start) with other lengths.
+inline std::vector<payload::Member> scaledMembers(const std::vector<std::uint32_t>& lengths) {
+  std::vector<payload::Member> out;
+  std::int32_t end = 0;
+  for (std::size_t i = 0; i < payload::kMembers.size(); ++i) {
+    payload::Member m = payload::kMembers[i];
+    m.length = lengths[i];
+    m.start = end - static_cast<std::int32_t>(m.length);
+    end = m.start;
+    out.push_back(m);
+  }
+  return out;
+}
+
+inline std::uint32_t sumOf(const std::vector<payload::Member>& members) {
+  std::uint32_t total = 0;
+  for (const auto& m : members) total += m.length;
+  return total;
+}
+
+// The slice of `payload` that holds a member.
+inline std::vector<std::uint8_t> sliceOf(const std::vector<std::uint8_t>& payload,
+                                         const payload::Member& m) {
+  const std::size_t from = payload.size() + m.start;
+  return std::vector<std::uint8_t>(payload.begin() + from, payload.begin() + from + m.length);
+}
+
+// The other modules' operations: logged in the shared journal; the font step
+// runs a test-supplied body with the installation's copier.
+class RecordingOperations : public InstallOperations {
+ public:
+  std::vector<std::u16string>* journal = nullptr;
+  std::function<void(VersionClass, BlockCopier&)> fontStep;
+  std::vector<VersionClass> fontVersions;
+
+  void removePreviousInstallation() override { note(u"ops removePreviousInstallation"); }
+  void provisionFonts(VersionClass version, BlockCopier& copier) override {
+    note(u"ops provisionFonts");
+    fontVersions.push_back(version);
+    if (fontStep) fontStep(version, copier);
+  }
+  void writeRegistryConfiguration() override { note(u"ops writeRegistryConfiguration"); }
+  void createShortcuts() override { note(u"ops createShortcuts"); }
+
+  std::size_t count(const std::u16string& entry) const {
+    std::size_t n = 0;
+    for (const auto& e : notes) n += e == entry;
+    return n;
+  }
+  std::vector<std::u16string> notes;
+
+ private:
+  void note(const std::u16string& e) {
+    notes.push_back(e);
+    if (journal) journal->push_back(e);
+  }
+};
+
+// A machine with a setup file on it, and everything the sequence talks to.
+struct FakeMachine {
+  fakes::FakeSystem system;
+  fakes::FakeWizardView view;
+  WizardState state;
+  RecordingOperations operations;
+  std::vector<std::u16string> journal;
+  std::vector<payload::Member> members{payload::kMembers.begin(), payload::kMembers.end()};
+  std::vector<std::uint8_t> payload;
+  EngineConfig config;
+
+  FakeMachine() {
+    system.journal = &journal;
+    view.journal = &journal;
+    operations.journal = &journal;
+    system.addDirectory(u"C:\\Program Files");
+    system.addDirectory(u"C:\\windows\\Fonts");
+    system.addDirectory(u"C:\\Downloads");
+    // What the Next handler has done before it calls the sequence.
+    state.bInstalling = 1;
+    state.bConfigurePending = 1;
+    state.bSetupStarted = 1;
+    state.bBusy = 1;
+  }
+
+  // Uses a smaller table of the same shape.
+  void scale(const std::vector<std::uint32_t>& lengths) {
+    members = scaledMembers(lengths);
+    config.members = MemberTable{members.data(), members.size()};
+    config.payloadSize = sumOf(members);
+  }
+
+  // Writes image + payload (+ trailer) as the setup file and seals the payload.
+  void placeSetupFile(std::size_t imageSize = 0x400,
+                      const std::vector<std::uint8_t>& trailer = {}) {
+    payload = payloadBytes(config.payloadSize);
+    system.addFile(system.setupPath, concat(concat(peImage(imageSize), payload), trailer));
+    system.seal = seal::PayloadSeal{config.payloadSize, crc32(payload.data(), payload.size())};
+  }
+
+  void run() { InstallSequence(system, view, state, operations, config).run(); }
+};
+
+}  // namespace velkor::testing
