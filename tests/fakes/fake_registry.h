@@ -77,13 +77,10 @@ class FakeRegistry final : public reg::RegistryPort {
     if (base->deleted) return log(Op::Create, where, {}, access, reg::kKeyDeleted);
     if (auto failure = switchedOff(Op::Create, where))
       return log(Op::Create, where, {}, access, *failure);
+    // Creation is checked against the key's security, not the parent handle's
+    // rights: a read-only parent handle may create subkeys.
     bool created = false;
-    std::shared_ptr<Node> node = walk(base, subKey, false, nullptr);
-    if (!node) {
-      if ((accessOf(parent) & reg::kKeyCreateSubKey) == 0)
-        return log(Op::Create, where, {}, access, reg::kAccessDenied);
-      node = walk(base, subKey, true, &created);
-    }
+    std::shared_ptr<Node> node = walk(base, subKey, true, &created);
     *result = newHandle(node, access);
     if (disposition) *disposition = created ? reg::kCreatedNewKey : reg::kOpenedExistingKey;
     return log(Op::Create, where, {}, access, reg::kSuccess);
@@ -235,6 +232,9 @@ class FakeRegistry final : public reg::RegistryPort {
   void clearFailures() { failures_.clear(); }
 
   const std::vector<Call>& calls() const { return calls_; }
+  // Every call is also appended here as one line ("Set HKCU\Software\X Lockpa",
+  // " failed" added when it did not succeed), shared with other fakes.
+  std::vector<std::u16string>* journal = nullptr;
   void clearCalls() { calls_.clear(); }
   std::size_t openHandles() const { return handles_.size(); }
 
@@ -356,8 +356,26 @@ class FakeRegistry final : public reg::RegistryPort {
     return std::nullopt;
   }
 
+  static const char16_t* opName(Op op) {
+    switch (op) {
+      case Op::Open: return u"Open";
+      case Op::Create: return u"Create";
+      case Op::Query: return u"Query";
+      case Op::Set: return u"Set";
+      case Op::Delete: return u"Delete";
+      case Op::Close: return u"Close";
+    }
+    return u"";
+  }
+
   reg::Status log(Op op, std::u16string path, std::u16string valueName, std::uint32_t access,
                   reg::Status status) {
+    if (journal) {
+      std::u16string line = std::u16string(opName(op)) + u' ' + path;
+      if (op == Op::Query || op == Op::Set) line += u' ' + valueName;
+      if (status != reg::kSuccess) line += u" failed";
+      journal->push_back(std::move(line));
+    }
     calls_.push_back({op, std::move(path), std::move(valueName), access, status});
     return status;
   }

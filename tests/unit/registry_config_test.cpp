@@ -8,11 +8,14 @@
 
 #include "engine/registry_config.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_wizard_view.h"
 #include "platform/wizard_view.h"
 
 namespace {
 
 using velkor::fakes::FakeRegistry;
+using velkor::fakes::FakeWizardView;
+using Kind = FakeWizardView::Kind;
 namespace reg = velkor::reg;
 namespace rc = velkor::regconfig;
 using Op = FakeRegistry::Op;
@@ -23,50 +26,6 @@ constexpr char16_t kIcon[] = u"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe,3
 constexpr char16_t kType[] = u"VKA 加密档案";
 constexpr char16_t kLockKey[] = u"Software\\Velkorsetup";
 constexpr std::int32_t kMachine = 3;
-
-// Records what the configuration does to the main window, and how many
-// registry calls had been made by then.
-class RecordingView final : public velkor::WizardView {
- public:
-  struct Event {
-    std::string what;
-    int control = 0;
-    std::u16string text;
-    std::u16string caption;
-    unsigned style = 0;
-    std::size_t registryCallsBefore = 0;
-  };
-  explicit RecordingView(const FakeRegistry& registry) : registry_(registry) {}
-
-  void setText(int control, const std::u16string& text) override {
-    events.push_back({"setText", control, text, {}, 0, registry_.calls().size()});
-  }
-  int messageBox(const std::u16string& text, const std::u16string& caption,
-                 unsigned style) override {
-    events.push_back({"messageBox", 0, text, caption, style, registry_.calls().size()});
-    return 1;  // IDOK
-  }
-  void show(int, bool) override { other("show"); }
-  void setProgressRange(std::uint16_t, std::uint16_t) override { other("range"); }
-  void setProgressStep(int) override { other("step"); }
-  void setProgressPos(int) override { other("pos"); }
-  void stepProgress() override { other("stepit"); }
-  void pumpMessages() override { other("pump"); }
-  void updateWindow() override { other("update"); }
-  void stopAnimation(int) override { other("stop"); }
-
-  std::vector<Event> events;
-
- private:
-  void other(const char* what) {
-    Event e;
-    e.what = what;
-    e.registryCallsBefore = registry_.calls().size();
-    events.push_back(e);
-  }
-
-  const FakeRegistry& registry_;
-};
 
 struct Write {
   std::u16string path;
@@ -118,11 +77,20 @@ class RegistryConfigTest : public ::testing::Test {
     return result;
   }
 
-  std::vector<RecordingView::Event> eventsOf(const std::string& what) const {
-    std::vector<RecordingView::Event> result;
-    for (const auto& e : view.events)
-      if (e.what == what) result.push_back(e);
-    return result;
+  // The journal line at index i, or "" past either end.
+  std::u16string line(std::ptrdiff_t i) const {
+    return i >= 0 && static_cast<std::size_t>(i) < journal.size() ? journal[i] : u"";
+  }
+  std::ptrdiff_t indexOf(std::u16string_view text) const {
+    for (std::size_t i = 0; i < journal.size(); ++i)
+      if (journal[i] == text) return static_cast<std::ptrdiff_t>(i);
+    return -1;
+  }
+  // The last value set before journal line i.
+  std::u16string lastSetBefore(std::ptrdiff_t i) const {
+    for (std::ptrdiff_t j = i - 1; j >= 0; --j)
+      if (journal[j].rfind(u"Set ", 0) == 0) return journal[j];
+    return u"";
   }
 
   // The data of a value as REG_SZ with its terminator.
@@ -148,8 +116,14 @@ class RegistryConfigTest : public ::testing::Test {
     return stored && stored->bytes == FakeRegistry::bytesOf(rc::encodeLockPassword(kMachine), true);
   }
 
+  void SetUp() override {
+    fake.journal = &journal;
+    view.journal = &journal;
+  }
+
   FakeRegistry fake;
-  RecordingView view{fake};
+  FakeWizardView view;
+  std::vector<std::u16string> journal;  // registry calls and window calls, in order
 };
 
 // ---- The table ----
@@ -239,22 +213,19 @@ TEST_F(RegistryConfigTest, FirstInstallWritesEveryEntryInOrderWithoutNotice) {
   EXPECT_TRUE(fake.valueNames(reg::kClassesRoot, u"VKA 加密档案\\shell\\open").empty());
   EXPECT_EQ(fake.valueNames(reg::kCurrentUser, kLockKey),
             (std::vector<std::u16string>{u"Lockpa", u"Lockpw"}));
-  EXPECT_TRUE(eventsOf("messageBox").empty());
+  EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
   EXPECT_EQ(fake.openHandles(), 0u);
 }
 
 TEST_F(RegistryConfigTest, TheStatusLineComesAfterTheLockPasswordAndBeforeEntryFive) {
   run();
-  const auto texts = eventsOf("setText");
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0].control, 1012);
-  EXPECT_EQ(texts[0].text, u"写入注册表...");
-  const auto& calls = fake.calls();
-  ASSERT_LT(texts[0].registryCallsBefore, calls.size());
-  EXPECT_EQ(calls[texts[0].registryCallsBefore].path,
-            u"HKCR\\*\\shell\\Velkor超级文件加密器\\command");
-  EXPECT_EQ(calls[texts[0].registryCallsBefore - 1].path, u"HKCU\\Software\\Velkorsetup");
+  EXPECT_EQ(view.textsOf(1012), std::vector<std::u16string>{u"写入注册表..."});
+  const std::ptrdiff_t status = indexOf(u"setText 1012 写入注册表...");
+  ASSERT_GE(status, 0);
+  EXPECT_EQ(lastSetBefore(status), u"Set HKCU\\Software\\Velkorsetup Lockpa");
+  EXPECT_EQ(line(status + 1), u"Create HKCR\\*\\shell\\Velkor超级文件加密器\\command");
   EXPECT_EQ(view.events.size(), 1u);  // nothing else happens to the window
+  EXPECT_EQ(view.pumps, 0u);
 }
 
 TEST_F(RegistryConfigTest, EachEntryIsCreatedOpenedForWritingThenWritten) {
@@ -298,7 +269,7 @@ TEST_F(RegistryConfigTest, ReinstallOverTheSameVersionWithTheFlagSetTouchesNeith
   expectString(reg::kCurrentUser, kLockKey, u"Lockpw", u"old");
   expectString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
   expectString(reg::kClassesRoot, u"SMVersions", u"Versions", u"5.0");
-  EXPECT_TRUE(eventsOf("messageBox").empty());
+  EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
 }
 
 TEST_F(RegistryConfigTest, AnEmptyFlagOverTheSameVersionResetsAndNotifiesOnce) {
@@ -309,18 +280,16 @@ TEST_F(RegistryConfigTest, AnEmptyFlagOverTheSameVersionResetsAndNotifiesOnce) {
   EXPECT_EQ(writes(), entryWrites({2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   EXPECT_TRUE(passwordWasReset());
   expectString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
-  const auto boxes = eventsOf("messageBox");
+  const auto boxes = view.eventsOf(Kind::MessageBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, u"由于版本发生变化，请重新设置系统锁定密码...");
-  EXPECT_EQ(boxes[0].caption, u"Velkor & 提示");
-  EXPECT_EQ(boxes[0].style, 0x40u);
+  EXPECT_EQ(view.boxCaptions, std::vector<std::u16string>{u"Velkor & 提示"});
+  EXPECT_EQ(boxes[0].a, 0x40);
   // After both lock-password writes, before the status line.
-  const auto before = writesBefore(boxes[0].registryCallsBefore);
-  ASSERT_FALSE(before.empty());
-  EXPECT_EQ(before.back(), kEntryWrites[3]);
-  ASSERT_EQ(view.events.size(), 2u);
-  EXPECT_EQ(view.events[0].what, "messageBox");
-  EXPECT_EQ(view.events[1].what, "setText");
+  const std::ptrdiff_t notice = indexOf(u"messageBox 由于版本发生变化，请重新设置系统锁定密码...");
+  ASSERT_GE(notice, 0);
+  EXPECT_EQ(lastSetBefore(notice), u"Set HKCU\\Software\\Velkorsetup Lockpa");
+  EXPECT_EQ(line(notice + 1), u"setText 1012 写入注册表...");
 }
 
 TEST_F(RegistryConfigTest, AFlagStoredWithoutAnyBytesCountsAsEmpty) {
@@ -328,14 +297,14 @@ TEST_F(RegistryConfigTest, AFlagStoredWithoutAnyBytesCountsAsEmpty) {
   fake.putValue(reg::kCurrentUser, kLockKey, u"Lockpa", reg::kSz, {});
   run();
   EXPECT_TRUE(passwordWasReset());
-  EXPECT_EQ(eventsOf("messageBox").size(), 1u);
+  EXPECT_EQ(view.eventsOf(Kind::MessageBox).size(), 1u);
 }
 
 TEST_F(RegistryConfigTest, AnUpgradeFromAnotherMarkerRewritesItAndResetsSilently) {
   for (const std::u16string old : {u"4.2", u"5.00", u"5.0 ", u"5"}) {
     SCOPED_TRACE(::testing::Message() << "marker of " << old.size() << " units");
     FakeRegistry registry;
-    RecordingView window(registry);
+    FakeWizardView window;
     registry.putString(reg::kClassesRoot, u"SMVersions", u"Versions", old);
     registry.putString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
     registry.putString(reg::kCurrentUser, kLockKey, u"Lockpw", u"old");
@@ -355,7 +324,7 @@ TEST_F(RegistryConfigTest, AFlagOfAnotherTypeIsUnreadableAndResetsSilently) {
   EXPECT_EQ(writes(), entryWrites({2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
   expectString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");  // now a string
   EXPECT_TRUE(passwordWasReset());
-  EXPECT_TRUE(eventsOf("messageBox").empty());
+  EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
 }
 
 TEST_F(RegistryConfigTest, AMarkerOfAnotherTypeIsRewritten) {
@@ -387,7 +356,7 @@ TEST_F(RegistryConfigTest, TheMarkerIsReadWithACapacityOf150Bytes) {
 
   // Two bytes more and the read fails: the marker is rewritten, the password reset.
   FakeRegistry registry;
-  RecordingView window(registry);
+  FakeWizardView window;
   registry.putString(reg::kClassesRoot, u"SMVersions", u"Versions", fits + u'x');
   registry.putString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
   rc::writeRegistryConfiguration(registry, window, kMachine);
@@ -407,7 +376,7 @@ TEST_F(RegistryConfigTest, TheFlagIsReadFromItsOwnKeyOnly) {
 
 TEST_F(RegistryConfigTest, TheLockPasswordDependsOnTheMachineNumberOnly) {
   FakeRegistry a, b, c;
-  RecordingView va(a), vb(b), vc(c);
+  FakeWizardView va, vb, vc;
   rc::writeRegistryConfiguration(a, va, -1);
   rc::writeRegistryConfiguration(b, vb, -1);
   rc::writeRegistryConfiguration(c, vc, 8);
@@ -426,8 +395,8 @@ TEST_F(RegistryConfigTest, AFailedWriteIsSkippedAndTheNextOneRuns) {
   run();
   EXPECT_EQ(writes(), entryWrites({1, 2, 5, 6, 8, 9, 10, 11, 12}));
   EXPECT_FALSE(fake.valueAt(reg::kClassesRoot, u".vka", nullptr).has_value());
-  EXPECT_EQ(eventsOf("setText").size(), 1u);
-  EXPECT_TRUE(eventsOf("messageBox").empty());
+  EXPECT_EQ(view.textsOf(1012).size(), 1u);
+  EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
 }
 
 TEST_F(RegistryConfigTest, ARegistryThatRefusesEverythingStillEndsQuietly) {
@@ -435,8 +404,8 @@ TEST_F(RegistryConfigTest, ARegistryThatRefusesEverythingStillEndsQuietly) {
   run();
   EXPECT_TRUE(writes().empty());
   EXPECT_TRUE(fake.leafKeys(reg::kClassesRoot).empty());
-  EXPECT_EQ(eventsOf("setText").size(), 1u);
-  EXPECT_TRUE(eventsOf("messageBox").empty());
+  EXPECT_EQ(view.textsOf(1012).size(), 1u);
+  EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
 }
 
 }  // namespace
