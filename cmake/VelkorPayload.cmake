@@ -36,7 +36,7 @@ function(velkor_add_setup output)
     # tools/standins may be added after the caller: its target's properties
     # (the stand-ins' folder and files) are read at generation time.
     set(inputs --standins $<TARGET_PROPERTY:velkor_standins,VELKOR_STANDINS_DIR> --fonts ${fonts})
-    set(input_files ${fonts}/${VELKOR_DEMO_FONTS_STAMP} $<TARGET_PROPERTY:velkor_standins,VELKOR_STANDIN_FILES>)
+    set(input_files ${fonts}/${VELKOR_DEMO_FONTS_STAMP} $<GENEX_EVAL:$<TARGET_PROPERTY:velkor_standins,VELKOR_STANDIN_FILES>>)
     set(input_targets velkor_standins)
   endif()
   add_custom_command(

@@ -5,15 +5,17 @@
 namespace velkor::seal {
 namespace {
 
-constexpr std::uint32_t kMagicWords[4] = {VELKOR_SEAL_MAGIC_WORDS};
-
-// The code keeps the magic only masked: the image that links this file must
-// hold the magic exactly once, in its resource, or the payload tool could not
-// tell which occurrence is the seal.
+// The code keeps the magic only masked, and no variable of it holds it plain
+// (debug information would keep such a variable's value): the image that links
+// this file must hold the magic exactly once, in its resource, or the payload
+// tool could not tell which occurrence is the seal.
 constexpr std::uint32_t kMask = 0xA5C3965Au;
-constexpr std::array<std::uint32_t, 4> kMaskedMagic = {
-    static_cast<std::uint32_t>(kMagicWords[0]) ^ kMask, static_cast<std::uint32_t>(kMagicWords[1]) ^ kMask,
-    static_cast<std::uint32_t>(kMagicWords[2]) ^ kMask, static_cast<std::uint32_t>(kMagicWords[3]) ^ kMask};
+
+constexpr std::array<std::uint32_t, 4> masked(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  return {a ^ kMask, b ^ kMask, c ^ kMask, d ^ kMask};
+}
+
+constexpr std::array<std::uint32_t, 4> kMaskedMagic = masked(VELKOR_SEAL_MAGIC_WORDS);
 static_assert(kMagicSize == 4 * kMaskedMagic.size());
 
 std::uint32_t read32(const unsigned char* p) {

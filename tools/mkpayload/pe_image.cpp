@@ -100,6 +100,7 @@ bool readPeLayout(const unsigned char* data, std::size_t size, PeLayout& layout,
   }
   const std::uint64_t opt = coff + 20;
   layout.optionalHeaderOffset = static_cast<std::size_t>(opt);
+  layout.checkSumOffset = static_cast<std::size_t>(opt + kOptCheckSum);
   std::uint32_t rvaCount = 0;
   if (optionalSize < kOptDataDirectory || !r.has(opt, optionalSize) || !r.u16(opt, magic) ||
       !r.u32(opt + kOptSectionAlignment, layout.sectionAlignment) ||
@@ -194,8 +195,7 @@ std::string growPe(unsigned char* data, std::size_t fileSize, std::size_t member
     const std::uint64_t grown = get32(opt + kOptSizeOfInitializedData) + (newRaw - last->sizeOfRawData);
     put32(opt + kOptSizeOfInitializedData, static_cast<std::uint32_t>(std::min<std::uint64_t>(grown, 0xFFFFFFFFu)));
   }
-  const std::size_t checkSumOffset = pe.optionalHeaderOffset + kOptCheckSum;
-  put32(data + checkSumOffset, peCheckSum(data, memberLength, checkSumOffset));
+  put32(data + pe.checkSumOffset, peCheckSum(data, memberLength, pe.checkSumOffset));
   return {};
 }
 

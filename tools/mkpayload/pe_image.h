@@ -23,6 +23,7 @@ struct PeSection {
 
 struct PeLayout {
   std::size_t optionalHeaderOffset = 0;
+  std::size_t checkSumOffset = 0;  // file offset of the optional header's CheckSum
   std::uint32_t sectionAlignment = 0;
   std::uint32_t fileAlignment = 0;
   std::uint32_t sizeOfImage = 0;
