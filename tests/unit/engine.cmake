@@ -6,4 +6,5 @@ velkor_unit_test(engine
     ${CMAKE_CURRENT_LIST_DIR}/engine_progress_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_sequence_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_marker_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine_fake_system_test.cpp
   LIBS velkor_engine)
