@@ -215,6 +215,39 @@ TEST_F(RegistryKeyTest, QueryStringNeverWritesIntoABufferTooSmallForOneUnit) {
   EXPECT_EQ(buffer[0], u'X');
 }
 
+TEST_F(RegistryKeyTest, QueryStringStaysInsideTheBufferForAnyStoredBytes) {
+  // Every type, every length up to 12 bytes (zeros and non-zeros mixed) and
+  // every capacity up to 14: a success is a terminated text inside the count,
+  // a failure leaves the empty string, and nothing past the capacity changes.
+  CRegistryKey key(fake);
+  fake.putKey(reg::kCurrentUser, kKey);
+  key.Open(reg::kCurrentUser, kKey, reg::kKeyAllAccess);
+  for (std::uint32_t type = 0; type <= 8; ++type)
+    for (std::size_t length = 0; length <= 12; ++length)
+      for (unsigned pattern = 0; pattern < 4; ++pattern) {
+        std::vector<std::uint8_t> data(length);
+        for (std::size_t i = 0; i < length; ++i)
+          data[i] = ((i / 2 + pattern) % 3 == 0) ? 0 : static_cast<std::uint8_t>('a' + i);
+        put(u"v", type, data);
+        for (std::uint32_t capacity = 0; capacity <= 14; ++capacity) {
+          SCOPED_TRACE(::testing::Message() << "type " << type << ", " << length << " bytes, pattern "
+                                            << pattern << ", capacity " << capacity);
+          std::u16string area(16, u'X');
+          std::uint32_t count = capacity;
+          const reg::Status status = key.QueryString(area.data(), u"v", &count);
+          for (std::size_t unit = (capacity + 1) / 2; unit < area.size(); ++unit)
+            ASSERT_EQ(area[unit], u'X') << "unit " << unit;
+          if (status == 0 && count > 0) {
+            ASSERT_TRUE(type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz);
+            ASSERT_LE(count, capacity);
+            ASSERT_EQ(area[count / 2 - 1], u'\0');
+          } else if (status != 0 && capacity >= 2) {
+            ASSERT_EQ(area[0], u'\0');
+          }
+        }
+      }
+}
+
 // ---- Open, Create, Close ----
 
 TEST_F(RegistryKeyTest, AFailedOpenKeepsTheHeldKeyUsable) {

@@ -10,6 +10,7 @@
 #include "engine/registry_config.h"
 #include "fakes/fake_wizard_view.h"
 #include "platform/win32_registry.h"
+#include "win/registry_raw.h"
 
 namespace {
 
@@ -18,41 +19,11 @@ using Kind = FakeWizardView::Kind;
 
 constexpr std::int32_t kMachine = 5;
 
-struct RawValue {
-  LONG status = -1;
-  DWORD type = 0;
-  std::vector<BYTE> bytes;
-};
-
-RawValue rawGet(HKEY root, const wchar_t* path, const wchar_t* name) {
-  RawValue value;
-  HKEY key = nullptr;
-  value.status = RegOpenKeyExW(root, path, 0, KEY_READ, &key);
-  if (value.status != ERROR_SUCCESS) return value;
-  DWORD size = 0;
-  value.status = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
-  if (value.status == ERROR_SUCCESS) {
-    value.bytes.resize(size);
-    value.status = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size);
-    value.bytes.resize(size);
-  }
-  RegCloseKey(key);
-  return value;
-}
+using velkor::rawreg::get;
+using velkor::rawreg::sz;
 
 void rawSetString(HKEY root, const wchar_t* path, const wchar_t* name, const std::wstring& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-std::vector<BYTE> sz(const std::wstring& text) {
-  const auto* first = reinterpret_cast<const BYTE*>(text.c_str());
-  return std::vector<BYTE>(first, first + (text.size() + 1) * sizeof(wchar_t));
+  ASSERT_EQ(velkor::rawreg::setString(root, path, name, text), ERROR_SUCCESS);
 }
 
 // The encoded empty lock password for kMachine, unit by unit.
@@ -88,7 +59,7 @@ class RegistryConfigOnWine : public ::testing::Test {
 
   void expectString(HKEY root, const wchar_t* path, const wchar_t* name,
                     const std::wstring& text) {
-    const RawValue value = rawGet(root, path, name);
+    const velkor::rawreg::Value value = get(root, path, name);
     ASSERT_EQ(value.status, ERROR_SUCCESS);
     EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(value.bytes, sz(text));
@@ -98,7 +69,7 @@ class RegistryConfigOnWine : public ::testing::Test {
 };
 
 TEST_F(RegistryConfigOnWine, FirstInstallWritesEveryEntry) {
-  ASSERT_EQ(rawGet(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions").status, ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(get(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions").status, ERROR_FILE_NOT_FOUND);
   FakeWizardView view;
   run(view);
   expectString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"5.0");
@@ -113,13 +84,13 @@ TEST_F(RegistryConfigOnWine, FirstInstallWritesEveryEntry) {
   expectString(HKEY_CLASSES_ROOT, kEncryptFolders, nullptr, kMain);
   expectString(HKEY_CLASSES_ROOT, kShredFolders, nullptr, kShred);
   // The verb keys carry no value: the shell shows their names.
-  EXPECT_EQ(rawGet(HKEY_CLASSES_ROOT, L"*\\shell\\Velkor超级粉碎", nullptr).status,
+  EXPECT_EQ(get(HKEY_CLASSES_ROOT, L"*\\shell\\Velkor超级粉碎", nullptr).status,
             ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(rawGet(HKEY_CLASSES_ROOT, L"Folder\\shell\\Velkor超级文件加密器", nullptr).status,
+  EXPECT_EQ(get(HKEY_CLASSES_ROOT, L"Folder\\shell\\Velkor超级文件加密器", nullptr).status,
             ERROR_FILE_NOT_FOUND);
   // HKCR is HKLM\Software\Classes for a writer.
   expectString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.vka", nullptr, L"VKA 加密档案");
-  EXPECT_EQ(rawGet(HKEY_CURRENT_USER, kLockKey, L"Lockpw").bytes.size(), 66u);
+  EXPECT_EQ(get(HKEY_CURRENT_USER, kLockKey, L"Lockpw").bytes.size(), 66u);
   EXPECT_TRUE(view.eventsOf(Kind::MessageBox).empty());
   EXPECT_EQ(view.textsOf(1012), std::vector<std::u16string>{u"写入注册表..."});
 }
@@ -164,13 +135,9 @@ TEST_F(RegistryConfigOnWine, AnUpgradeRewritesTheMarkerAndResetsSilently) {
 
 TEST_F(RegistryConfigOnWine, AFlagOfAnotherTypeIsUnreadable) {
   rawSetString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"5.0");
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kLockKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
   const DWORD one = 1;
-  RegSetValueExW(key, L"Lockpa", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-  RegCloseKey(key);
+  ASSERT_EQ(velkor::rawreg::set(HKEY_CURRENT_USER, kLockKey, L"Lockpa", REG_DWORD, &one, sizeof one),
+            ERROR_SUCCESS);
   FakeWizardView view;
   run(view);
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"1");

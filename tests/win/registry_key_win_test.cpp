@@ -12,6 +12,7 @@
 #include "engine/trace.h"
 #include "platform/win32_registry.h"
 #include "platform/win32_trace.h"
+#include "win/registry_raw.h"
 
 namespace {
 
@@ -22,49 +23,16 @@ const wchar_t* w(const char16_t* text) { return reinterpret_cast<const wchar_t*>
 
 constexpr char16_t kKey[] = u"Software\\VelkorKeyTest";
 
-// Raw writes and reads, without any of our code in between.
 void rawSet(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, w(kKey), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(velkor::rawreg::set(HKEY_CURRENT_USER, w(kKey), name, type, data, bytes),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-struct RawValue {
-  LONG status = -1;
-  DWORD type = 0;
-  std::vector<BYTE> bytes;
-};
-
-RawValue rawGet(HKEY root, const wchar_t* path, const wchar_t* name) {
-  RawValue value;
-  HKEY key = nullptr;
-  value.status = RegOpenKeyExW(root, path, 0, KEY_READ, &key);
-  if (value.status != ERROR_SUCCESS) return value;
-  DWORD size = 0;
-  value.status = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
-  if (value.status == ERROR_SUCCESS) {
-    value.bytes.resize(size);
-    value.status = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size);
-    value.bytes.resize(size);
-  }
-  RegCloseKey(key);
-  return value;
 }
 
 std::vector<BYTE> utf16le(const std::u16string& text) {
-  std::vector<BYTE> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<BYTE>(c & 0xFF));
-    bytes.push_back(static_cast<BYTE>(c >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
+  return velkor::rawreg::sz(std::wstring(text.begin(), text.end()));
 }
+
+using velkor::rawreg::get;
 
 class RegistryKeyOnWine : public ::testing::Test {
  protected:
@@ -118,7 +86,7 @@ TEST_F(RegistryKeyOnWine, AValueWithoutTerminatorIsInvalidData) {
   // "abc" of "abcd": the unit after the counted bytes is not 0, so the
   // registry stores exactly the six bytes.
   rawSet(L"Versions", REG_SZ, L"abcd", 6);
-  ASSERT_EQ(rawGet(HKEY_CURRENT_USER, w(kKey), L"Versions").bytes.size(), 6u);
+  ASSERT_EQ(get(HKEY_CURRENT_USER, w(kKey), L"Versions").bytes.size(), 6u);
   EXPECT_EQ(query(u"Versions"), reg::kInvalidData);
   EXPECT_EQ(buffer_[0], u'\0');
   EXPECT_EQ(count_, 6u);
@@ -194,26 +162,26 @@ TEST_F(RegistryKeyOnWine, SetStringStoresEightBytesForFivePointZero) {
   CRegistryKey key(registry_);
   ASSERT_EQ(key.Create(reg::kCurrentUser, kKey), 0);
   EXPECT_EQ(key.SetString(u"Versions", u"5.0"), 0);
-  const RawValue stored = rawGet(HKEY_CURRENT_USER, w(kKey), L"Versions");
+  const velkor::rawreg::Value stored = get(HKEY_CURRENT_USER, w(kKey), L"Versions");
   EXPECT_EQ(stored.status, ERROR_SUCCESS);
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(stored.bytes, utf16le(u"5.0"));
   EXPECT_EQ(key.SetString(u"Expanded", u"%TEMP%", reg::kExpandSz), 0);
-  EXPECT_EQ(rawGet(HKEY_CURRENT_USER, w(kKey), L"Expanded").type,
+  EXPECT_EQ(get(HKEY_CURRENT_USER, w(kKey), L"Expanded").type,
             static_cast<DWORD>(REG_EXPAND_SZ));
 }
 
 TEST_F(RegistryKeyOnWine, WriteStringCreatesTheWholePathAndSetsTheDefaultValue) {
   const char16_t path[] = u"VelkorKeyTest\\VKA 加密档案\\shell\\open\\command";
-  ASSERT_EQ(rawGet(HKEY_CLASSES_ROOT, L"VelkorKeyTest", nullptr).status, ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(get(HKEY_CLASSES_ROOT, L"VelkorKeyTest", nullptr).status, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(CRegistryKey::WriteString(registry_, reg::kClassesRoot, path, u"x \"%1\""), 0);
-  const RawValue stored = rawGet(HKEY_CLASSES_ROOT, w(path), nullptr);
+  const velkor::rawreg::Value stored = get(HKEY_CLASSES_ROOT, w(path), nullptr);
   EXPECT_EQ(stored.status, ERROR_SUCCESS);
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(stored.bytes, utf16le(u"x \"%1\""));
   // Rewriting an existing key works the same way.
   EXPECT_EQ(CRegistryKey::WriteString(registry_, reg::kClassesRoot, path, u"y"), 0);
-  EXPECT_EQ(rawGet(HKEY_CLASSES_ROOT, w(path), nullptr).bytes, utf16le(u"y"));
+  EXPECT_EQ(get(HKEY_CLASSES_ROOT, w(path), nullptr).bytes, utf16le(u"y"));
 }
 
 // ---- The debugger route of the diagnostics ----
