@@ -1,6 +1,7 @@
 #include "engine/registry_config.h"
 
 #include <algorithm>
+#include <array>
 
 #include "engine/payload_layout.h"
 #include "engine/registry_key.h"
@@ -64,6 +65,29 @@ void writeEntry(reg::RegistryPort& registry, const RegistryEntry& entry) {
   key.Close();
 }
 
+// What one read through CRegistryKey::QueryString gave; the text is empty
+// after any failure.
+struct StringRead {
+  reg::Status status;
+  std::u16string text;
+};
+
+// Opens root\key with every right and reads valueName into the fixed buffer.
+// The read has a key object of its own, so when the Open fails nothing is
+// read, rather than a value of whatever key an earlier step left open.
+StringRead readConfigurationString(reg::RegistryPort& registry, reg::RegKey root,
+                                   const char16_t* key, const char16_t* valueName) {
+  CRegistryKey holder(registry);
+  holder.Open(root, key, reg::kKeyAllAccess);
+  std::array<char16_t, kReadBufferUnits> buffer{};
+  std::uint32_t byteCount = kReadCapacityBytes;
+  const reg::Status status = holder.QueryString(buffer.data(), valueName, &byteCount);
+  // QueryString leaves a terminator inside the capacity; the scan stays inside
+  // the buffer regardless.
+  const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
+  return {status, std::u16string(buffer.begin(), end)};
+}
+
 }  // namespace
 
 std::u16string mainCommand() { return shellCommand(kMainProgram); }
@@ -114,19 +138,6 @@ LockPasswordAction decideLockPassword(reg::Status lockFlagStatus, std::u16string
     return LockPasswordAction::Reset;
   if (lockFlag.empty()) return LockPasswordAction::ResetWithNotice;
   return LockPasswordAction::Keep;
-}
-
-StringRead readConfigurationString(reg::RegistryPort& registry, reg::RegKey root,
-                                   const char16_t* key, const char16_t* valueName) {
-  CRegistryKey holder(registry);
-  holder.Open(root, key, reg::kKeyAllAccess);
-  std::array<char16_t, kReadBufferUnits> buffer{};
-  std::uint32_t byteCount = kReadCapacityBytes;
-  const reg::Status status = holder.QueryString(buffer.data(), valueName, &byteCount);
-  // QueryString leaves a terminator inside the capacity; the scan stays inside
-  // the buffer regardless.
-  const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
-  return {status, std::u16string(buffer.begin(), end)};
 }
 
 void writeRegistryConfiguration(reg::RegistryPort& registry, WizardView& view,

@@ -4,7 +4,6 @@
 // lock password when the version changed.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -70,16 +69,6 @@ enum class LockPasswordAction {
 
 LockPasswordAction decideLockPassword(reg::Status lockFlagStatus, std::u16string_view lockFlag,
                                       std::u16string_view previousVersion);
-
-// What one read through CRegistryKey::QueryString gave.
-struct StringRead {
-  reg::Status status;
-  std::u16string text;  // empty after any failure
-};
-
-// Opens root\key with KEY_ALL_ACCESS and reads valueName into the fixed buffer.
-StringRead readConfigurationString(reg::RegistryPort& registry, reg::RegKey root,
-                                   const char16_t* key, const char16_t* valueName);
 
 // Writes the whole configuration. Registry failures are silent: each write
 // that fails is skipped and the next one runs. Uses the view for the status
