@@ -44,8 +44,8 @@ std::int32_t machineNumberFromSerial(std::uint32_t serial) {
   return kept % 8 + 1;
 }
 
-std::int32_t computeMachineNumber(VolumeSerial volume) {
-  return machineNumberFromSerial(volume.read ? volume.serial : 0);
+std::int32_t computeMachineNumber(std::optional<std::uint32_t> serial) {
+  return machineNumberFromSerial(serial.value_or(0));
 }
 
 }  // namespace velkor

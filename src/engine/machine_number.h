@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace velkor {
 
@@ -12,18 +13,13 @@ namespace velkor {
 // file-system buffers).
 inline constexpr char16_t kMachineNumberVolume[] = u"c:\\";
 
-// What reading that serial gave.
-struct VolumeSerial {
-  bool read;             // the call succeeded
-  std::uint32_t serial;  // meaningful only when read
-};
-
 // The first two characters of the decimal form of |serial as signed|, read
 // back as a number, modulo 8 (sign of the dividend) plus 1: 1..8, or -1 for
 // the serial 2,147,483,648, which has no positive counterpart.
 std::int32_t machineNumberFromSerial(std::uint32_t serial);
 
-// A failed read counts as serial 0.
-std::int32_t computeMachineNumber(VolumeSerial volume);
+// The machine number from what reading the serial gave (nothing when the
+// read failed, which counts as serial 0).
+std::int32_t computeMachineNumber(std::optional<std::uint32_t> serial);
 
 }  // namespace velkor

@@ -68,9 +68,9 @@ TEST(MachineNumber, EveryOtherSerialGivesOneToEight) {
 }
 
 TEST(MachineNumber, AFailedReadCountsAsSerialZero) {
-  EXPECT_EQ(computeMachineNumber({false, 0x1234ABCD}), 1);
-  EXPECT_EQ(computeMachineNumber({true, 0x1234ABCD}), 7);
-  EXPECT_EQ(computeMachineNumber({true, 2'147'483'648u}), -1);
+  EXPECT_EQ(computeMachineNumber(std::nullopt), 1);
+  EXPECT_EQ(computeMachineNumber(0x1234ABCDu), 7);
+  EXPECT_EQ(computeMachineNumber(2'147'483'648u), -1);
 }
 
 TEST(LockPassword, IsAlways32WholeUnitsForEveryMachineNumber) {
