@@ -1,0 +1,10 @@
+# Fonts, removal of an earlier installation, shortcuts and the finish, against
+# the recording fakes.
+if(NOT TARGET velkor_finish)
+  include(${PROJECT_SOURCE_DIR}/src/engine/finish.cmake)
+endif()
+
+velkor_unit_test(finish
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/finish_fonts_test.cpp
+  LIBS velkor_finish)
