@@ -14,7 +14,10 @@
 
 namespace velkor {
 
-inline constexpr std::size_t kDefaultCopyBlock = 64 * 1024;
+// One progress step's worth (about 98 KiB): blocks are cut where the bar
+// advances anyway, so a block as long as a step costs one pump per step. Each
+// pump is a trip to the window system, the dearest part of a block under Wine.
+inline constexpr std::size_t kDefaultCopyBlock = kBytesPerStep;
 
 enum class CopyResult {
   Complete,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/block_copy.h"
 #include "engine/payload_layout.h"
 #include "platform/file_system.h"
 #include "platform/system.h"
@@ -39,7 +40,7 @@ struct SetupFileCheck {
 // Opens and checks the setup file; pumps messages after every block it reads.
 SetupFileCheck openSetupFile(System& system, WizardView& view,
                              std::uint32_t payloadSize = payload::kPayloadSize,
-                             std::size_t blockSize = 64 * 1024);
+                             std::size_t blockSize = kDefaultCopyBlock);
 
 // Where the payload of an open file ends, from its size and its PE header.
 std::optional<std::int64_t> findPayloadEnd(FileSystem& fs, FileHandle file);

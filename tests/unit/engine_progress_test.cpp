@@ -191,6 +191,11 @@ TEST(BlockCopy, PumpsAfterEveryBlockAndNeverLetsABlockGrowPastItsSize) {
   EXPECT_EQ(longest, 64u * 1024u);
   // Blocks are cut at every 100,000th byte: 65,536 + 34,464 per step.
   EXPECT_EQ(rig.pumpsAt.size(), 20u);
+
+  CopyRig aligned;
+  BlockCopier byDefault(aligned.fs, aligned.view, aligned.meter);
+  ASSERT_EQ(aligned.copy(byDefault, 1'000'000, 1), CopyResult::Complete);
+  EXPECT_EQ(aligned.pumpsAt.size(), 10u) << "default blocks are one step long: one pump per step";
 }
 
 TEST(BlockCopy, MovesTheBytesUnchanged) {

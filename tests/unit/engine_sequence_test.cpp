@@ -387,8 +387,8 @@ TEST(InstallFailure, TheSetupFileCheckKeepsTheWindowResponsive) {
   };
   m.run();
   EXPECT_EQ(m.state.bInstallFailed, 0) << "the seal covers the payload, not the image";
-  // 575,496 bytes in blocks of 64 KiB.
-  EXPECT_EQ(pumpsDuringCheck, (m.config.payloadSize + 65'535) / 65'536);
+  // 575,496 bytes in blocks of the default size.
+  EXPECT_EQ(pumpsDuringCheck, (m.config.payloadSize + kDefaultCopyBlock - 1) / kDefaultCopyBlock);
 }
 
 }  // namespace
