@@ -29,11 +29,12 @@ unsigned char* memberSlice(std::vector<unsigned char>& payload, const payload::M
 
 void addStandin(std::vector<unsigned char>& payload, const payload::Member& m, const std::string& dir) {
   const std::string path = dir + "/" + standinFileName(m.kind);
-  const std::vector<unsigned char> file = readFile(path, m.length, "stand-in");
+  const std::string what = "stand-in for " + narrow(m.fileName);
+  const std::vector<unsigned char> file = readFile(path, m.length, what);
   unsigned char* slice = memberSlice(payload, m);
   std::memcpy(slice, file.data(), file.size());
   const std::string error = growPe(slice, file.size(), m.length);
-  if (!error.empty()) throw InputError("stand-in " + path + " " + error);
+  if (!error.empty()) throw InputError(what + " " + path + " " + error);
 }
 
 void addFonts(std::vector<unsigned char>& payload, const std::string& dir) {
