@@ -7,4 +7,7 @@ endif()
 velkor_unit_test(finish
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/finish_fonts_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/finish_removal_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/finish_shortcuts_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/finish_completion_test.cpp
   LIBS velkor_finish)
