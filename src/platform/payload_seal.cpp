@@ -34,6 +34,16 @@ bool hasMagic(const unsigned char* p) {
   return true;
 }
 
+// The first occurrence of the magic at or after `from`.
+std::optional<std::size_t> nextMagic(const void* image, std::size_t size, std::size_t from) {
+  if (image == nullptr) return std::nullopt;
+  const auto* p = static_cast<const unsigned char*>(image);
+  const auto first = static_cast<unsigned char>(kMaskedMagic[0] ^ kMask);
+  for (std::size_t at = from; at < size && size - at >= kMagicSize; ++at)
+    if (p[at] == first && hasMagic(p + at)) return at;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size) {
@@ -43,18 +53,17 @@ std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size) {
   return PayloadSeal{read32(p + kMagicSize), read32(p + kMagicSize + 4)};
 }
 
+std::size_t countSealMagic(const void* image, std::size_t size) {
+  std::size_t count = 0;
+  for (auto at = nextMagic(image, size, 0); at; at = nextMagic(image, size, *at + 1)) ++count;
+  return count;
+}
+
 std::optional<std::size_t> findSealRecord(const void* image, std::size_t size) {
-  if (image == nullptr || size < kMagicSize) return std::nullopt;
-  const auto* p = static_cast<const unsigned char*>(image);
-  std::optional<std::size_t> found;
-  const auto first = static_cast<unsigned char>(kMaskedMagic[0] ^ kMask);
-  for (std::size_t at = 0; at + kMagicSize <= size; ++at) {
-    if (p[at] != first || !hasMagic(p + at)) continue;
-    if (found) return std::nullopt;  // a second occurrence: ambiguous
-    found = at;
-  }
-  if (found && size - *found < kSealRecordSize) return std::nullopt;
-  return found;
+  const auto first = nextMagic(image, size, 0);
+  if (!first || nextMagic(image, size, *first + 1)) return std::nullopt;
+  if (size - *first < kSealRecordSize) return std::nullopt;
+  return first;
 }
 
 void writeSeal(void* record, const PayloadSeal& seal) {

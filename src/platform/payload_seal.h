@@ -47,6 +47,10 @@ std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size);
 // too few bytes behind it for a whole record.
 std::optional<std::size_t> findSealRecord(const void* image, std::size_t size);
 
+// How often the magic occurs in `size` bytes (for messages: an image must hold
+// it exactly once).
+std::size_t countSealMagic(const void* image, std::size_t size);
+
 // Writes a filled record at `record` (kSealRecordSize bytes, magic included).
 void writeSeal(void* record, const PayloadSeal& seal);
 

@@ -262,14 +262,21 @@ TEST_F(MkPayload, ImagesWithoutExactlyOneSealFailCleanly) {
   {
     SCOPED_TRACE("no seal");
     writeAll(image(), std::vector<unsigned char>(5000, 0x56));
-    expectCleanFailure(synthetic(image(), out()), "seal", out());
+    expectCleanFailure(synthetic(image(), out()), "no seal record", out());
   }
   {
     SCOPED_TRACE("two seals");
     auto twice = makeImage(5000, 100);
     seal::writeSeal(twice.data() + 3000, {0, 0});
     writeAll(image(), twice);
-    expectCleanFailure(synthetic(image(), out()), "seal", out());
+    expectCleanFailure(synthetic(image(), out()), "magic 2 times", out());
+  }
+  {
+    SCOPED_TRACE("record cut off");
+    auto cut = makeImage(5000, 0);
+    cut.erase(cut.begin() + seal::kMagicSize + 4, cut.end());
+    writeAll(image(), cut);
+    expectCleanFailure(synthetic(image(), out()), "cut off", out());
   }
   {
     SCOPED_TRACE("missing image");

@@ -9,6 +9,7 @@
 
 namespace {
 
+using velkor::seal::countSealMagic;
 using velkor::seal::findSealRecord;
 using velkor::seal::kMagicSize;
 using velkor::seal::kSealRecordSize;
@@ -70,14 +71,22 @@ TEST(PayloadSeal, FindNeedsExactlyOneWholeRecord) {
   ASSERT_TRUE(at);
   EXPECT_EQ(*at, 1234u);
 
+  EXPECT_EQ(countSealMagic(image.data(), image.size()), 1u);
+
   auto two = image;
   std::memcpy(two.data() + 4000, r.data(), kMagicSize);  // a second magic, even without fields
   EXPECT_FALSE(findSealRecord(two.data(), two.size()));
+  EXPECT_EQ(countSealMagic(two.data(), two.size()), 2u);
+  // Overlapping occurrences cannot exist (the magic does not repeat itself), so
+  // back-to-back ones count separately.
+  std::memcpy(two.data() + 4000 + kMagicSize, r.data(), kMagicSize);
+  EXPECT_EQ(countSealMagic(two.data(), two.size()), 3u);
 
   // A magic too close to the end for its fields is no record.
   std::vector<unsigned char> cut(100, 0);
   std::memcpy(cut.data() + 100 - kMagicSize - 4, r.data(), kMagicSize);
   EXPECT_FALSE(findSealRecord(cut.data(), cut.size()));
+  EXPECT_EQ(countSealMagic(cut.data(), cut.size()), 1u);
   // A magic cut by the end is not found at all; the whole record at the very end is.
   std::vector<unsigned char> tail(64, 0);
   std::memcpy(tail.data() + 64 - kSealRecordSize, r.data(), kSealRecordSize);

@@ -16,6 +16,7 @@
 #include "lib/wine_env.h"
 #include "payload_image/self_check.h"
 #include "pe_image.h"
+#include "unit/payload_font_families.h"
 
 namespace {
 
@@ -278,9 +279,6 @@ TEST(PayloadLibraries, LibrariesLoadAndNameTheFileTheyWereLoadedFrom) {
 
 // ---- Fonts -----------------------------------------------------------------
 
-// The family each part serves once installed, as the wizard asks for it.
-const wchar_t* const kFamilies[] = {L"FangSong_GB2312", L"Palace Script MT", L"Microsoft YaHei"};
-
 // The name table of the font a face name selects at a height.
 std::string nameTableOf(const wchar_t* face, LONG height) {
   HDC dc = CreateCompatibleDC(nullptr);
@@ -317,7 +315,7 @@ std::string utf16be(const std::wstring& text) {
 // face replacements once per process and then lets them shadow a family of
 // the same name.
 int servesFamily(const std::wstring& path, const std::wstring& family) {
-  const std::string marker = utf16be(family + L": Velkor demo stand-in");
+  const std::string marker = utf16be(family + wide(velkor::payloadtest::kDemoFontMarker));
   // Before the font is added the face is not served by it. Wine keeps the font
   // a LOGFONT selected even after AddFontResourceW, so this look uses another height.
   if (nameTableOf(family.c_str(), -17).find(marker) != std::string::npos) return 3;
@@ -339,7 +337,7 @@ TEST(PayloadFonts, EachPartIsAcceptedAndServesItsFamily) {
   HKEY replacements = nullptr;
   RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, KEY_SET_VALUE, &replacements);
   for (const auto& part : kFontParts) {
-    const std::wstring family = kFamilies[part.number - 1];
+    const std::wstring family = wide(velkor::payloadtest::kDemoFontFamilies[part.number - 1]);
     SCOPED_TRACE(narrow(family));
     const std::wstring path = workFolder() + wide(part.fileName);
     ASSERT_TRUE(writeFileBytes(path, bundle.data() + part.offset, part.length));

@@ -173,8 +173,13 @@ void writeSetupFile(std::vector<unsigned char> image, const std::vector<unsigned
                     const std::string& outPath) {
   if (payload.size() != payload::kPayloadSize) throw InputError("internal: payload of the wrong size");
   const auto record = seal::findSealRecord(image.data(), image.size());
-  if (!record)
-    throw InputError("the image holds no seal record, or more than one (link it with velkor_payload_seal)");
+  if (!record) {
+    const std::size_t count = seal::countSealMagic(image.data(), image.size());
+    if (count == 0) throw InputError("the image holds no seal record (link it with velkor_payload_seal)");
+    if (count == 1) throw InputError("the image's seal record is cut off by the end of the image");
+    throw InputError("the image holds the seal's magic " + std::to_string(count) +
+                     " times; only its seal resource may hold it (is it kept plain in code or debug data?)");
+  }
   seal::writeSeal(image.data() + *record,
                   {payload::kPayloadSize, crc32(payload.data(), payload.size())});
 
