@@ -1,6 +1,7 @@
 #include "controls/faceedit/face_edit.h"
 
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "framework/app.h"
@@ -157,9 +158,8 @@ void CFaceEdit::SetFaces(int n, const std::wstring* symbols, const UINT* bitmapI
   if (n > 0 && symbols != nullptr) {
     for (int i = 0; i < n; ++i) table.push_back(ToU16(symbols[i]));
   }
-  static_assert(sizeof(UINT) == sizeof(std::uint32_t), "identifiers are stored whole");
-  m_faces.SetFaces(static_cast<int>(table.size()), table.empty() ? nullptr : table.data(),
-                   reinterpret_cast<const std::uint32_t*>(bitmapIds));
+  static_assert(std::is_same<UINT, std::uint32_t>::value, "identifiers are stored whole");
+  m_faces.SetFaces(static_cast<int>(table.size()), table.empty() ? nullptr : table.data(), bitmapIds);
 }
 
 void CFaceEdit::SetFaces(int n, const std::wstring* symbols, const std::wstring* bitmapPaths) {
