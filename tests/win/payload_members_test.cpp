@@ -204,11 +204,13 @@ BOOL CALLBACK findWindowOf(HWND window, LPARAM param) {
   return TRUE;
 }
 
-HWND waitForWindow(DWORD processId, const std::wstring& caption) {
-  WindowSearch search{processId, caption};
+// The program's window once it is shown: it exists, hidden, from its creation
+// until the program shows it.
+HWND waitForVisibleWindow(DWORD processId, const std::wstring& caption) {
   for (DWORD waited = 0; waited < kWaitMs; waited += 50) {
+    WindowSearch search{processId, caption};
     EnumWindows(findWindowOf, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (search.found && IsWindowVisible(search.found)) return search.found;
     Sleep(50);
   }
   return nullptr;
@@ -223,9 +225,8 @@ TEST(PayloadPrograms, GuiProgramsShowAWindowNamedAfterThemAndCloseOnRequest) {
     ASSERT_FALSE(path.empty());
     Process p;
     ASSERT_TRUE(start(p, path)) << GetLastError();
-    HWND window = waitForWindow(p.info.dwProcessId, name);
-    ASSERT_NE(window, nullptr) << "no window captioned with the program's name";
-    EXPECT_TRUE(IsWindowVisible(window));
+    HWND window = waitForVisibleWindow(p.info.dwProcessId, name);
+    ASSERT_NE(window, nullptr) << "no visible window captioned with the program's name";
     // The finder the end-to-end driver uses sees it too.
     EXPECT_NE(FindWindowW(nullptr, name.c_str()), nullptr);
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
