@@ -1,0 +1,15 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/win32_finish_ports.h"
+#include "platform/win32_text.h"
+
+namespace velkor {
+
+std::optional<std::u16string> Win32SpecialFolders::specialFolderPath(int folder) {
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, path, folder, FALSE)) return std::nullopt;
+  return win32::utf16(path, wcsnlen(path, MAX_PATH));
+}
+
+}  // namespace velkor
