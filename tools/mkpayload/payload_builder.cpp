@@ -21,8 +21,6 @@ using payload::MemberKind;
 
 std::string systemError() { return std::strerror(errno); }
 
-void putHeader(unsigned char* dst, const std::uint8_t (&header)[4]) { std::memcpy(dst, header, 4); }
-
 unsigned char* memberSlice(std::vector<unsigned char>& payload, const payload::Member& m) {
   return payload.data() + payload::offsetInPayload(m);
 }
@@ -49,10 +47,6 @@ void addFonts(std::vector<unsigned char>& payload, const std::string& dir) {
       throw InputError("font " + path + " does not start with the TrueType tag 00 01 00 00");
     std::memcpy(bundle + part.offset, file.data(), file.size());
   }
-}
-
-void addSkinData(std::vector<unsigned char>& payload, const payload::Member& m) {
-  fillSyntheticMember(m, memberSlice(payload, m));
 }
 
 void writeAll(int fd, const unsigned char* data, std::size_t size, const std::string& path) {
@@ -111,10 +105,10 @@ void fillSyntheticMember(const payload::Member& m, unsigned char* dst) {
       dst[1] = 'Z';
       break;
     case MemberKind::SkinData:
-      putHeader(dst, payload::kSkinDataMagic);
+      std::memcpy(dst, payload::kSkinDataMagic, 4);
       break;
     case MemberKind::FontBundle:
-      for (const auto& part : payload::kFontParts) putHeader(dst + part.offset, payload::kTrueTypeTag);
+      for (const auto& part : payload::kFontParts) std::memcpy(dst + part.offset, payload::kTrueTypeTag, 4);
       break;
   }
 }
@@ -131,8 +125,8 @@ std::vector<unsigned char> buildDemoPayload(const std::string& standinsDir, cons
       case MemberKind::FontBundle:
         addFonts(payload, fontsDir);
         break;
-      case MemberKind::SkinData:
-        addSkinData(payload, m);
+      case MemberKind::SkinData:  // the demo has no skin of its own: filler behind the magic
+        fillSyntheticMember(m, memberSlice(payload, m));
         break;
     }
   }
