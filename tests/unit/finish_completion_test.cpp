@@ -333,6 +333,15 @@ TEST(Configure, AFailedStartEndsTheDialogAndTheProcedureGoesOn) {
   EXPECT_EQ(m.state.bBusy, 0);
 }
 
+TEST(Configure, AMarkerThatCannotBeOpenedIsSkipped) {
+  FinishCase m(succeeded(), 6, 0);
+  m.system.makeUnwritable(kMarker);
+  m.press();
+  EXPECT_FALSE(m.system.exists(kMarker));
+  EXPECT_EQ(m.only({u"shellExecute"}).size(), 1u) << "the procedure goes on";
+  EXPECT_EQ(m.dialog.endings, std::vector<std::u16string>{u"endWithOk"});
+}
+
 TEST(Configure, AFontsKeyThatCannotBeCreatedShowsTheBoxAndTheProductStillStarts) {
   FinishCase m(succeeded(), 6, 1);
   m.registry.failCalls(FakeRegistry::Op::Create, reg::kAccessDenied);
