@@ -11,3 +11,10 @@ velkor_unit_test(finish
     ${CMAKE_CURRENT_LIST_DIR}/finish_shortcuts_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/finish_completion_test.cpp
   LIBS velkor_finish)
+
+# A whole installation: the sequence with every module behind it.
+if(TARGET velkor_installation)
+  velkor_unit_test(installation
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/installation_test.cpp
+    LIBS velkor_installation)
+endif()

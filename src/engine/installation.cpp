@@ -1,0 +1,36 @@
+#include "engine/installation.h"
+
+#include "engine/registry_config.h"
+
+namespace velkor {
+
+Installation::Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
+                           std::int32_t machineNumber, EngineConfig config)
+    : ports_(ports),
+      view_(view),
+      machineNumber_(machineNumber),
+      removal_(ports.system, ports.system, ports.fonts, ports.libraries, ports.registry,
+               ports.folders, ports.system, view),
+      fontStep_(ports.system, ports.system, ports.fonts, ports.registry, view, state),
+      sequence_(ports.system, view, state, *this, config) {}
+
+void Installation::run() { sequence_.run(); }
+
+void Installation::removePreviousInstallation() { removal_.RemovePreviousInstallation(); }
+
+void Installation::provisionFonts(VersionClass version, BlockCopier& copier) {
+  fontStep_.run(version, copier);
+}
+
+void Installation::writeRegistryConfiguration() {
+  regconfig::writeRegistryConfiguration(ports_.registry, view_, machineNumber_);
+}
+
+void Installation::createShortcuts() {
+  // One object per installation: the link prepared by the first operation is
+  // saved by the second, and nothing outlives the six.
+  CShortcuts shortcuts(ports_.system, ports_.folders, ports_.links);
+  shortcuts.CreateAll();
+}
+
+}  // namespace velkor

@@ -1,0 +1,54 @@
+// One whole installation: the sequence with the real operations of the other
+// engine modules behind it. The main window builds one with its ports and
+// calls run() from its Next command.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/font_step.h"
+#include "engine/install_sequence.h"
+#include "engine/removal.h"
+#include "engine/shortcuts.h"
+#include "platform/font_table.h"
+#include "platform/libraries.h"
+#include "platform/registry_port.h"
+#include "platform/shell_links.h"
+#include "platform/special_folders.h"
+#include "platform/system.h"
+#include "platform/wizard_view.h"
+
+namespace velkor {
+
+// Every port an installation reaches the system through.
+struct InstallationPorts {
+  System& system;
+  reg::RegistryPort& registry;
+  FontTable& fonts;
+  Libraries& libraries;
+  SpecialFolders& folders;
+  ShellLinks& links;
+};
+
+class Installation final : private InstallOperations {
+ public:
+  Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
+               std::int32_t machineNumber, EngineConfig config = {});
+
+  // The installation sequence, steps 1 to 17.
+  void run();
+
+ private:
+  void removePreviousInstallation() override;
+  void provisionFonts(VersionClass version, BlockCopier& copier) override;
+  void writeRegistryConfiguration() override;
+  void createShortcuts() override;
+
+  InstallationPorts ports_;
+  WizardView& view_;
+  std::int32_t machineNumber_;
+  Removal removal_;
+  FontStep fontStep_;
+  InstallSequence sequence_;
+};
+
+}  // namespace velkor
