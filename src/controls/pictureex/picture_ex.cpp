@@ -1,0 +1,522 @@
+#include "controls/pictureex/picture_ex.h"
+
+#include <process.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "controls/pictureex/frame_schedule.h"
+#include "engine/trace.h"
+#include "framework/app.h"
+#include "platform/win32_text.h"
+
+namespace velkor {
+namespace {
+
+constexpr COLORREF kWhite = 0x00FFFFFF;
+// How long a stop waits before it says so; it then goes on waiting, since the
+// stop event is set and the worker ends after the frame it is drawing.
+constexpr DWORD kStopWaitMs = 5000;
+// HIMETRIC units (0.01 mm) per inch.
+constexpr int kHimetricPerInch = 2540;
+// The canvas starts in the menu colour, in FillRect's colour-index + 1 form.
+const HBRUSH kCanvasFillBrush = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+
+constexpr char16_t kFileOpenError[] = u"Load (file): Error opening file ";
+constexpr char16_t kFileAllocError[] = u"Load (file): Error allocating memory";
+constexpr char16_t kFileLockError[] = u"Load (file): Error locking memory";
+constexpr char16_t kFileReadError[] = u"Load (file): An exception occured while reading the file ";
+constexpr char16_t kResourceLoadError[] = u"Load (resource): Error loading resource ";
+constexpr char16_t kResourceAllocError[] = u"Load (resource): Error allocating memory";
+constexpr char16_t kResourceLockError[] = u"Load (resource): Error locking memory";
+constexpr char16_t kMemoryLockError[] = u"Load: Error locking memory";
+constexpr char16_t kDrawBeforeLoad[] =
+    u"Call one of the CPictureEx::Load() member functions before calling Draw()";
+constexpr char16_t kNoWorker[] = u"Draw: Couldn't start a GIF animation thread";
+constexpr char16_t kSlowStop[] = u"StopAnimation: the animation thread did not end within 5000 ms";
+
+std::u16string Text(const char16_t* head, const wchar_t* tail) {
+  std::u16string text(head);
+  text += win32::utf16(tail, std::wcslen(tail));
+  return text;
+}
+
+// An integer identifier is no string: it is shown as "#206".
+std::u16string ResourceNameForTrace(LPCWSTR name) {
+  if (IS_INTRESOURCE(name)) {
+    const std::wstring number = L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name));
+    return Text(kResourceLoadError, number.c_str());
+  }
+  return Text(kResourceLoadError, name);
+}
+
+// The application's resources, or the executable's when no application
+// object runs (as in a test program).
+HMODULE ResourceModule() {
+  const fw::CWinApp* app = fw::AfxGetApp();
+  if (app != nullptr && app->m_hInstance != nullptr) return app->m_hInstance;
+  return ::GetModuleHandleW(nullptr);
+}
+
+RECT ToRect(const FrameRect& area) { return {area.left, area.top, area.right, area.bottom}; }
+
+class CanvasLock {
+ public:
+  explicit CanvasLock(CRITICAL_SECTION& cs) noexcept : cs_(cs) { ::EnterCriticalSection(&cs_); }
+  ~CanvasLock() { ::LeaveCriticalSection(&cs_); }
+  CanvasLock(const CanvasLock&) = delete;
+  CanvasLock& operator=(const CanvasLock&) = delete;
+
+ private:
+  CRITICAL_SECTION& cs_;
+};
+
+// IPicture::Render of the whole picture into a destination rectangle: the
+// source runs from the bottom-left corner upwards, in HIMETRIC units.
+bool RenderWhole(IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
+  OLE_XSIZE_HIMETRIC hmWidth = 0;
+  OLE_YSIZE_HIMETRIC hmHeight = 0;
+  picture->get_Width(&hmWidth);
+  picture->get_Height(&hmHeight);
+  return picture->Render(dc, x, y, cx, cy, 0, hmHeight, hmWidth, -hmHeight, nullptr) == S_OK;
+}
+
+}  // namespace
+
+// The worker's view of the control: each drawing step takes the canvas lock.
+class CPictureEx::Player final : public AnimationCanvas {
+ public:
+  explicit Player(CPictureEx& control) : c_(control) {}
+
+  std::uint32_t FrameCount() const override { return static_cast<std::uint32_t>(c_.m_vecFrames.size()); }
+  GifFrameInfo Frame(std::uint32_t index) const override { return c_.m_vecFrames[index]; }
+  bool HasPicture(std::uint32_t index) const override { return c_.m_vecFrames[index].picture != nullptr; }
+  bool StopRequested() const override { return c_.m_bStopRequest.load() != FALSE; }
+
+  void SaveArea(const FrameRect& area) override {
+    CanvasLock lock(c_.m_csCanvas);
+    c_.FreeSave();
+    const int cx = area.right - area.left;
+    const int cy = area.bottom - area.top;
+    HDC dc = ::CreateCompatibleDC(c_.m_hCanvasDC);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(c_.m_hCanvasDC, cx, cy);
+    if (dc == nullptr || bitmap == nullptr) {
+      // Half a save cannot be restored: free what was made and keep none.
+      if (dc != nullptr) ::DeleteDC(dc);
+      if (bitmap != nullptr) ::DeleteObject(bitmap);
+      return;
+    }
+    c_.m_hSavePrevBitmap = static_cast<HBITMAP>(::SelectObject(dc, bitmap));
+    ::BitBlt(dc, 0, 0, cx, cy, c_.m_hCanvasDC, area.left, area.top, SRCCOPY);
+    c_.m_hSaveDC = dc;
+    c_.m_hSaveBitmap = bitmap;
+  }
+
+  bool HasSavedArea() const override {
+    CanvasLock lock(c_.m_csCanvas);
+    return c_.m_hSaveDC != nullptr;
+  }
+
+  void RestoreSavedArea(const FrameRect& area) override {
+    CanvasLock lock(c_.m_csCanvas);
+    if (c_.m_hSaveDC == nullptr) return;
+    ::BitBlt(c_.m_hCanvasDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
+             c_.m_hSaveDC, 0, 0, SRCCOPY);
+    c_.FreeSave();
+  }
+
+  bool RenderFrame(std::uint32_t index, const FrameRect& area) override {
+    CanvasLock lock(c_.m_csCanvas);
+    return RenderWhole(c_.m_vecFrames[index].picture, c_.m_hCanvasDC, area.left, area.top,
+                       area.right - area.left, area.bottom - area.top);
+  }
+
+  void Invalidate() override {
+    if (c_.m_hWnd != nullptr) ::InvalidateRect(c_.m_hWnd, nullptr, FALSE);
+  }
+
+  void FillBackground(const FrameRect& area) override {
+    CanvasLock lock(c_.m_csCanvas);
+    c_.FillCanvas(ToRect(area));
+  }
+
+  void WaitForStop(std::uint32_t ms) override { ::WaitForSingleObject(c_.m_hStopEvent.get(), ms); }
+
+ private:
+  CPictureEx& c_;
+};
+
+CPictureEx::CPictureEx()
+    : m_crBack(kWhite), m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  ::InitializeCriticalSection(&m_csCanvas);
+}
+
+CPictureEx::~CPictureEx() {
+  FreePicture();
+  m_hStopEvent.reset();
+  ::DeleteCriticalSection(&m_csCanvas);
+}
+
+// ---- Loading ---------------------------------------------------------------
+
+BOOL CPictureEx::Load(LPCWSTR szFileName) {
+  if (szFileName == nullptr) return FALSE;
+  fw::UniqueFile file(::CreateFileW(szFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    trace::emit(Text(kFileOpenError, szFileName));
+    return FALSE;
+  }
+  // The whole file goes into one block with a 32-bit size; a longer file
+  // cannot be held (its length would be cut to the low 32 bits).
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(file.get(), &length) || length.QuadPart > static_cast<LONGLONG>(gif::kMaxStreamSize)) {
+    trace::emit(kFileAllocError);
+    return FALSE;
+  }
+  const DWORD size = static_cast<DWORD>(length.QuadPart);
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
+  if (block == nullptr) {
+    trace::emit(kFileAllocError);
+    return FALSE;
+  }
+  void* bytes = ::GlobalLock(block);
+  if (bytes == nullptr) {
+    trace::emit(kFileLockError);
+    ::GlobalFree(block);
+    return FALSE;
+  }
+  // A read that fails or stops short would leave part of the block undefined;
+  // both count as a failed read.
+  DWORD read = 0;
+  const BOOL readOk = ::ReadFile(file.get(), bytes, size, &read, nullptr);
+  ::GlobalUnlock(block);
+  if (!readOk || read != size) {
+    trace::emit(Text(kFileReadError, szFileName));
+    ::GlobalFree(block);
+    return FALSE;
+  }
+  file.reset();
+  const BOOL loaded = Load(block, size);
+  ::GlobalFree(block);
+  return loaded;
+}
+
+BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
+  if (szResourceName == nullptr || szResourceType == nullptr) return FALSE;
+  const HMODULE module = ResourceModule();
+  HRSRC info = ::FindResourceW(module, szResourceName, szResourceType);
+  HGLOBAL resource = info != nullptr ? ::LoadResource(module, info) : nullptr;
+  if (resource == nullptr) {
+    trace::emit(ResourceNameForTrace(szResourceName));
+    return FALSE;
+  }
+  const DWORD size = ::SizeofResource(module, info);
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
+  if (block == nullptr) {
+    trace::emit(kResourceAllocError);
+    ::FreeResource(resource);
+    return FALSE;
+  }
+  void* target = ::GlobalLock(block);
+  const void* source = ::LockResource(resource);
+  if (target == nullptr || source == nullptr) {
+    trace::emit(kResourceLockError);
+    if (target != nullptr) ::GlobalUnlock(block);
+    ::GlobalFree(block);
+    ::FreeResource(resource);
+    return FALSE;
+  }
+  std::memcpy(target, source, size);
+  ::FreeResource(resource);
+  ::GlobalUnlock(block);
+  const BOOL loaded = Load(block, size);
+  ::GlobalFree(block);
+  return loaded;
+}
+
+BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
+  FreePicture();
+  const auto* data = static_cast<const std::uint8_t*>(::GlobalLock(hGlobal));
+  if (data == nullptr) {
+    trace::emit(kMemoryLockError);
+    return FALSE;
+  }
+  // Never read past the block, whatever size the caller names.
+  const SIZE_T blockSize = ::GlobalSize(hGlobal);
+  if (dwSize > blockSize) dwSize = static_cast<DWORD>(blockSize);
+
+  GifSplit split = GifSplit::Still;
+  if (IsGifStream(data, dwSize)) {
+    m_bGif = TRUE;
+    GifReader reader(data, dwSize);
+    m_szPicture = {reader.ScreenSize().cx, reader.ScreenSize().cy};
+    split = SplitFor(reader.CountFrames());
+    if (split == GifSplit::Frames) ExtractFrames(reader);
+  }
+  ::GlobalUnlock(hGlobal);
+
+  switch (split) {
+    case GifSplit::NoFrame:
+      return FALSE;
+    case GifSplit::Frames:
+      if (m_vecFrames.empty()) return FALSE;
+      break;
+    case GifSplit::Still:
+      // A one-image GIF is decoded whole and keeps its logical screen's size.
+      if (!LoadStill(hGlobal, dwSize)) return FALSE;
+      if (!m_bGif) m_szPicture = StillSizeInPixels();
+      break;
+  }
+  return PrepareCanvas(m_szPicture.cx, m_szPicture.cy);
+}
+
+BOOL CPictureEx::LoadStill(HGLOBAL hGlobal, DWORD dwSize) {
+  IStream* stream = nullptr;
+  if (FAILED(::CreateStreamOnHGlobal(hGlobal, FALSE, &stream))) return FALSE;
+  const HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(dwSize), FALSE, IID_IPicture,
+                                      reinterpret_cast<void**>(&m_pStill));
+  stream->Release();
+  if (FAILED(hr)) {
+    m_pStill = nullptr;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CPictureEx::ExtractFrames(GifReader& reader) {
+  reader.RewindToFirstBlock();
+  while (const std::optional<GifFrameSlice> slice = reader.ExtractFrame()) {
+    TFrame<IPicture> frame;
+    static_cast<GifFrameInfo&>(frame) = slice->info;
+    if (!DecodeFrame(reader, *slice, &frame.picture)) return;
+    // A frame that does not decode is left out; the ones after it follow.
+    if (frame.picture == nullptr) continue;
+    try {
+      m_vecFrames.push_back(frame);
+    } catch (const std::bad_alloc&) {
+      frame.picture->Release();
+      return;
+    }
+  }
+}
+
+bool CPictureEx::DecodeFrame(const GifReader& reader, const GifFrameSlice& slice, IPicture** ppPicture) {
+  *ppPicture = nullptr;
+  const std::uint32_t length = reader.FrameStreamLength(slice);
+  // Movable, as CreateStreamOnHGlobal requires; the stream frees it.
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, length);
+  if (block == nullptr) return false;
+  void* bytes = ::GlobalLock(block);
+  const bool written = bytes != nullptr && reader.WriteFrameStream(slice, static_cast<std::uint8_t*>(bytes));
+  if (bytes != nullptr) ::GlobalUnlock(block);
+  IStream* stream = nullptr;
+  if (!written || FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
+    ::GlobalFree(block);
+    return true;
+  }
+  if (FAILED(::OleLoadPicture(stream, static_cast<LONG>(length), FALSE, IID_IPicture,
+                              reinterpret_cast<void**>(ppPicture)))) {
+    *ppPicture = nullptr;
+  }
+  stream->Release();
+  return true;
+}
+
+SIZE CPictureEx::StillSizeInPixels() const {
+  OLE_XSIZE_HIMETRIC hmWidth = 0;
+  OLE_YSIZE_HIMETRIC hmHeight = 0;
+  m_pStill->get_Width(&hmWidth);
+  m_pStill->get_Height(&hmHeight);
+  fw::ClientDC dc(m_hWnd);
+  return {::MulDiv(hmWidth, ::GetDeviceCaps(dc.get(), LOGPIXELSX), kHimetricPerInch),
+          ::MulDiv(hmHeight, ::GetDeviceCaps(dc.get(), LOGPIXELSY), kHimetricPerInch)};
+}
+
+BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
+  SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+  fw::ClientDC windowDc(m_hWnd);
+  if (windowDc.get() == nullptr) return FALSE;
+  CanvasLock lock(m_csCanvas);
+  m_hCanvasDC = ::CreateCompatibleDC(windowDc.get());
+  if (m_hCanvasDC == nullptr) return FALSE;
+  // Compatible with the window, not with the memory DC (which would make it
+  // monochrome).
+  m_hCanvasBitmap = ::CreateCompatibleBitmap(windowDc.get(), cx, cy);
+  if (m_hCanvasBitmap == nullptr) {
+    ::DeleteDC(m_hCanvasDC);
+    m_hCanvasDC = nullptr;
+    return FALSE;
+  }
+  m_hCanvasPrevBitmap = static_cast<HBITMAP>(::SelectObject(m_hCanvasDC, m_hCanvasBitmap));
+  m_crBack = kWhite;
+  const RECT all{0, 0, cx, cy};
+  ::FillRect(m_hCanvasDC, &all, kCanvasFillBrush);
+  m_bReady = TRUE;
+  return TRUE;
+}
+
+void CPictureEx::FreePicture() {
+  // The worker has ended before anything it reads is touched.
+  StopAnimation();
+  if (m_pStill != nullptr) {
+    m_pStill->Release();
+    m_pStill = nullptr;
+  }
+  for (TFrame<IPicture>& frame : m_vecFrames) {
+    if (frame.picture != nullptr) frame.picture->Release();
+  }
+  m_vecFrames.clear();
+  {
+    CanvasLock lock(m_csCanvas);
+    FreeCanvas();
+    FreeSave();
+    m_crBack = kWhite;
+  }
+  ::SetRectEmpty(&m_rcPaint);
+  m_bReady = FALSE;
+  m_bStopRequest = FALSE;
+  m_bGif = FALSE;
+  m_nFrame = 0;
+}
+
+void CPictureEx::FreeCanvas() {
+  if (m_hCanvasDC == nullptr) return;
+  ::SelectObject(m_hCanvasDC, m_hCanvasPrevBitmap);
+  ::DeleteDC(m_hCanvasDC);
+  ::DeleteObject(m_hCanvasBitmap);
+  m_hCanvasDC = nullptr;
+  m_hCanvasBitmap = nullptr;
+  m_hCanvasPrevBitmap = nullptr;
+}
+
+void CPictureEx::FreeSave() {
+  if (m_hSaveDC == nullptr) return;
+  ::SelectObject(m_hSaveDC, m_hSavePrevBitmap);
+  ::DeleteDC(m_hSaveDC);
+  ::DeleteObject(m_hSaveBitmap);
+  m_hSaveDC = nullptr;
+  m_hSaveBitmap = nullptr;
+  m_hSavePrevBitmap = nullptr;
+}
+
+// ---- Drawing and the worker --------------------------------------------------
+
+BOOL CPictureEx::Draw() {
+  if (!m_bReady) {
+    trace::emit(kDrawBeforeLoad);
+    return FALSE;
+  }
+  if (IsAnimation()) {
+    if (m_hWorker) {
+      if (::WaitForSingleObject(m_hWorker.get(), 0) == WAIT_TIMEOUT) return TRUE;
+      m_hWorker.reset();
+    }
+    // Without the stop event the worker could neither wait nor be stopped.
+    HANDLE worker = m_hStopEvent ? reinterpret_cast<HANDLE>(::_beginthreadex(
+                                       nullptr, 0, &CPictureEx::AnimationThreadProc, this,
+                                       CREATE_SUSPENDED, nullptr))
+                                 : nullptr;
+    if (worker == nullptr) {
+      trace::emit(kNoWorker);
+      return FALSE;
+    }
+    m_hWorker.reset(worker);
+    ::ResumeThread(worker);
+    return TRUE;
+  }
+  if (m_pStill != nullptr) {
+    bool drawn;
+    {
+      CanvasLock lock(m_csCanvas);
+      drawn = RenderWhole(m_pStill, m_hCanvasDC, 0, 0, m_szPicture.cx, m_szPicture.cy);
+    }
+    if (drawn) {
+      if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+unsigned __stdcall CPictureEx::AnimationThreadProc(void* pParam) {
+  auto* self = static_cast<CPictureEx*>(pParam);
+  if (self == nullptr) return 0;
+  self->m_bRunning = TRUE;
+  self->AnimateFrames();
+  self->m_bRunning = FALSE;
+  // The handle is the stopping side's to close, after its wait.
+  return 0;
+}
+
+void CPictureEx::AnimateFrames() {
+  Player player(*this);
+  std::uint32_t& nFrame = m_nFrame;
+  ::velkor::AnimateFrames(player, nFrame, {m_szPicture.cx, m_szPicture.cy});
+}
+
+void CPictureEx::StopAnimation() {
+  m_bRunning = FALSE;
+  m_bStopRequest = TRUE;
+  if (m_hStopEvent) ::SetEvent(m_hStopEvent.get());
+  if (m_hWorker) {
+    if (::WaitForSingleObject(m_hWorker.get(), kStopWaitMs) == WAIT_TIMEOUT) {
+      // The canvas must not be freed under a running worker.
+      trace::emit(kSlowStop);
+      ::WaitForSingleObject(m_hWorker.get(), INFINITE);
+    }
+    m_hWorker.reset();
+  }
+  if (m_hStopEvent) ::ResetEvent(m_hStopEvent.get());
+  m_bStopRequest = FALSE;
+}
+
+void CPictureEx::FillCanvas(const RECT& rc) {
+  HBRUSH brush = ::CreateSolidBrush(m_crBack);
+  if (brush == nullptr) return;
+  ::FillRect(m_hCanvasDC, &rc, brush);
+  ::DeleteObject(brush);
+}
+
+void CPictureEx::SetBackColor(COLORREF cr) {
+  if (!m_bReady) return;
+  CanvasLock lock(m_csCanvas);
+  m_crBack = cr;
+  FillCanvas({0, 0, m_szPicture.cx, m_szPicture.cy});
+}
+
+BOOL CPictureEx::SetPaintArea(const RECT* pRect) { return ::CopyRect(&m_rcPaint, pRect); }
+
+BOOL CPictureEx::GetPaintArea(RECT* pRect) const { return ::CopyRect(pRect, &m_rcPaint); }
+
+// ---- Messages ------------------------------------------------------------------
+
+void CPictureEx::OnDestroy() { StopAnimation(); }
+
+void CPictureEx::OnPaint() {
+  fw::PaintDC dc(m_hWnd);
+  CanvasLock lock(m_csCanvas);
+  if (m_hCanvasDC == nullptr) return;
+  if (m_rcPaint.right - m_rcPaint.left > 0) {
+    ::BitBlt(dc.get(), 0, 0, m_rcPaint.right - m_rcPaint.left, m_rcPaint.bottom - m_rcPaint.top,
+             m_hCanvasDC, m_rcPaint.left, m_rcPaint.top, SRCCOPY);
+  } else {
+    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_hCanvasDC, 0, 0, SRCCOPY);
+  }
+}
+
+LRESULT CPictureEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return Default(message, wParam, lParam);
+    default:
+      return CStatic::WindowProc(message, wParam, lParam);
+  }
+}
+
+}  // namespace velkor
