@@ -9,6 +9,7 @@
 #include "engine/installation.h"
 #include "engine/machine_number.h"
 #include "engine/payload_layout.h"
+#include "engine/pe_certificate.h"
 #include "fakes/fake_wizard_view.h"
 #include "lib/wine_env.h"
 #include "platform/win32_finish_ports.h"
@@ -52,10 +53,15 @@ struct RealInstallation : ::testing::Test {
   PumpingView view;
   WizardState state;
   std::vector<std::uint8_t> setup;
+  std::size_t payloadEnd = 0;  // a signed setup file has its certificate table behind it
 
   void SetUp() override {
     setup = readFile(wide(system.modulePath()));
     ASSERT_GT(setup.size(), payload::kPayloadSize);
+    std::optional<pe::CertificateTable> table;
+    if (auto nt = pe::ntHeadersOffset(setup.data(), setup.size()))
+      table = pe::certificateTable(setup.data() + *nt, setup.size() - *nt);
+    payloadEnd = static_cast<std::size_t>(pe::payloadEnd(setup.size(), table));
     state.bInstalling = state.bConfigurePending = state.bSetupStarted = state.bBusy = 1;
   }
 
@@ -66,7 +72,7 @@ struct RealInstallation : ::testing::Test {
   }
 
   std::vector<std::uint8_t> slice(std::int64_t start, std::uint32_t length) const {
-    const auto from = setup.begin() + static_cast<std::ptrdiff_t>(setup.size() + start);
+    const auto from = setup.begin() + static_cast<std::ptrdiff_t>(payloadEnd + start);
     return std::vector<std::uint8_t>(from, from + length);
   }
   std::vector<std::uint8_t> fontPart(int n) const {
