@@ -1,0 +1,117 @@
+#include "wizard/wizard_flow.h"
+
+#include "engine/failure_display.h"
+#include "wizard/texts.h"
+#include "wizard/version_gate.h"
+
+namespace velkor::wizard {
+
+bool WizardFlow::applyVersionGate() {
+  const VersionRecord version = p_.info.versionRecord();
+  const SystemVerdict verdict = versionGate(version.platform, version.major, version.minor);
+  if (verdict == SystemVerdict::kAccepted) return true;
+  // The welcome layout stays; only texts and the buttons change.
+  p_.view.setText(ctl::kTitle, velkor::text::kFailureTitle);
+  p_.view.setText(ctl::kLine1, text::kRefusalNotice);
+  p_.view.setText(ctl::kLine2, refusalMessage(verdict));
+  p_.view.setText(ctl::kLine3, velkor::text::kInstallFailedStatus);
+  p_.view.show(ctl::kNext, false);
+  p_.view.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
+  return false;
+}
+
+void WizardFlow::onNext() {
+  state_.bSetupStarted = 0;
+  p_.window.showWindow(false);
+  const LicenceOutcome outcome = p_.licence.run();
+  p_.view.updateWindow();
+  p_.window.showWindow(true);
+  if (outcome == LicenceOutcome::kCancelled) {
+    p_.dialog.endWithOk();
+    return;
+  }
+  if (outcome == LicenceOutcome::kAccepted) startInstallation();
+  // Neither: the window is back on the page it showed before.
+}
+
+void WizardFlow::startInstallation() {
+  p_.window.enableCloseItem(false);
+  state_.bInstalling = 1;
+  state_.bConfigurePending = 1;
+  state_.bSetupStarted = 1;
+
+  p_.view.show(ctl::kAnimation, false);
+  p_.view.show(ctl::kStatus, true);
+  p_.view.show(ctl::kProgress, true);
+  p_.view.show(ctl::kNext, false);
+  p_.view.setText(ctl::kCancelFinish, text::kLaterCaption);
+  state_.bBusy = 1;
+
+  p_.view.setText(ctl::kTitle, text::kInstallTitle);
+  p_.view.setText(ctl::kLine1, text::kInstallLine1);
+  p_.view.setText(ctl::kLine2, text::kInstallLine2);
+  p_.view.setText(ctl::kLine3, text::kInstallLine3);
+  p_.view.setText(ctl::kStatus, text::kInstallStatus);
+
+  p_.installer.run();
+
+  if (state_.bInstallFailed == 1) {
+    // The failure texts are the sequence's; the Close item stays grey.
+    p_.window.playSound();
+    p_.view.updateWindow();
+    state_.bBusy = 0;
+    p_.view.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
+    return;
+  }
+  showFinishPage();
+}
+
+void WizardFlow::showFinishPage() {
+  const VersionRecord version = p_.info.versionRecord();
+  p_.view.setText(ctl::kCancelFinish, text::kFinishCaption);
+  p_.view.setText(ctl::kLine1, text::kDoneLine1);
+  p_.view.setText(ctl::kLine2, text::kDoneLine2);
+  if (version.major == 6 && version.minor >= 1) {
+    p_.window.moveControl(ctl::kLine3, 0, 2);
+    p_.view.setText(ctl::kLine3, text::kAntivirusWarning);
+    p_.view.setText(ctl::kStatus, text::kLayoutHint);
+  } else {
+    p_.view.setText(ctl::kStatus, text::kAntivirusWarning);
+    p_.view.setText(ctl::kLine3, u"");
+  }
+  if (state_.bLogoffPending == 1) {
+    p_.view.setText(ctl::kLine2, text::kLogoffLine2);
+    p_.view.setText(ctl::kLine3, text::kLogoffLine3);
+  }
+  p_.window.enableCloseItem(true);
+  state_.bInstallDone = 1;
+  state_.bInstalling = 0;
+  p_.window.playSound();
+  p_.view.updateWindow();
+}
+
+bool WizardFlow::onKeyDown(Key key) {
+  switch (key) {
+    case Key::kEscape:
+      if (state_.bInstalling == 0) onCancelOrFinish();
+      return true;
+    case Key::kEnter:
+      if (state_.bSetupStarted == 0) {
+        state_.bStartedByEnter = 1;
+        onNext();
+      }
+      // Tested again: the Next command may have started the installation.
+      if (state_.bSetupStarted == 1) onCancelOrFinish();
+      return true;
+    case Key::kOther:
+      break;
+  }
+  return false;
+}
+
+bool WizardFlow::onClose() {
+  if (state_.bInstallDone == 1) onCancelOrFinish();
+  return state_.bBusy != 1;
+}
+
+}  // namespace velkor::wizard

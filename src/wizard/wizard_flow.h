@@ -1,0 +1,97 @@
+// The main window's page machine, without windows: the version gate's
+// refusal, the Next command with every text and show/hide it writes, the
+// keyboard rules and the close rule. The wizard state flags say which page is
+// up; the window shows them. Everything the flow does to the system goes
+// through the ports below.
+#pragma once
+
+#include "engine/wizard_state.h"
+#include "platform/completion_view.h"
+#include "platform/system_info.h"
+#include "platform/wizard_view.h"
+#include "wizard/licence_logic.h"
+
+namespace velkor::wizard {
+
+// Runs the licence page modally (the main window is hidden meanwhile) and
+// tells how it ended.
+class LicencePage {
+ public:
+  virtual ~LicencePage() = default;
+  virtual LicenceOutcome run() = 0;
+};
+
+// The installation sequence, run on the user-interface thread; it reports
+// through the wizard state flags and the texts it writes.
+class Installer {
+ public:
+  virtual ~Installer() = default;
+  virtual void run() = 0;
+};
+
+// The Cancel/Finish command: what it does depends on the flags (leave before
+// installing, nothing while installing, finish afterwards).
+class Finisher {
+ public:
+  virtual ~Finisher() = default;
+  virtual void onCancelOrFinish() = 0;
+};
+
+// What the flow does to the main window beyond its controls' texts.
+class WizardWindow {
+ public:
+  virtual ~WizardWindow() = default;
+  // Shows or hides the main window itself.
+  virtual void showWindow(bool visible) = 0;
+  // Moves a control by (dx, dy) pixels in the client area, repainting.
+  virtual void moveControl(int control, int dx, int dy) = 0;
+  // Plays the WAVE resource "IDR_INFO" without waiting.
+  virtual void playSound() = 0;
+  // Greys (false) or enables again (true) the system menu's last item, the
+  // Close command, by its command identifier; greying it disables the close
+  // box as well.
+  virtual void enableCloseItem(bool enabled) = 0;
+};
+
+enum class Key { kEscape, kEnter, kOther };
+
+class WizardFlow {
+ public:
+  struct Ports {
+    WizardView& view;
+    WizardWindow& window;
+    CompletionView& dialog;
+    SystemInfo& info;
+    LicencePage& licence;
+    Installer& installer;
+    Finisher& finisher;
+  };
+
+  WizardFlow(const Ports& ports, WizardState& state) : p_(ports), state_(state) {}
+
+  // At initialisation, after the fonts: on a refused system the welcome page
+  // becomes the refusal page. Returns whether the system was accepted.
+  bool applyVersionGate();
+
+  // The Next command (button 1000, or Enter through the keyboard rules).
+  void onNext();
+
+  // WM_KEYDOWN as PreTranslateMessage sees it; true when the key is consumed
+  // (Esc and Enter always are, so the dialog manager never sees them).
+  bool onKeyDown(Key key);
+
+  // A close request; true when it goes on to the dialog's default handling,
+  // which ends the window with the cancel result.
+  bool onClose();
+
+  void onCancelOrFinish() { p_.finisher.onCancelOrFinish(); }
+
+ private:
+  void startInstallation();
+  void showFinishPage();
+
+  Ports p_;
+  WizardState& state_;
+};
+
+}  // namespace velkor::wizard
