@@ -1,0 +1,20 @@
+#include "app/title_static.h"
+
+namespace velkor {
+
+LRESULT CTitleStatic::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTEXT) {
+    const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+    if ((style & SS_TYPEMASK) == SS_BITMAP) {
+      // A picture static reads a text as a bitmap name: become a text static
+      // first. The bitmap the control loaded for itself is ours to free.
+      HBITMAP picture = SetBitmap(nullptr);
+      if (picture != nullptr) ::DeleteObject(picture);
+      ::SetWindowLongW(m_hWnd, GWL_STYLE, (style & ~SS_TYPEMASK) | SS_LEFT | SS_NOPREFIX);
+      Invalidate(true);
+    }
+  }
+  return CStatic::WindowProc(message, wParam, lParam);
+}
+
+}  // namespace velkor

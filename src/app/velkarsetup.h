@@ -1,0 +1,30 @@
+// CVelkarSetupApp: the application object. Its start sequence applies the
+// single-instance rule and runs the main wizard window modally; the program
+// ends when that window closes.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/wizard_state.h"
+#include "framework/app.h"
+
+namespace velkor {
+
+class CVelkarSetupApp : public fw::CWinApp {
+ public:
+  bool InitInstance() override;
+
+  // The wizard state flags, one set for the whole process.
+  WizardState m_state;
+
+ private:
+  // Held until the process ends, never closed.
+  HANDLE m_hInstanceMutex = nullptr;
+};
+
+// What the start needs before any window: OLE for the pictures and the rich
+// text, the common controls, the rich-edit library. Libraries come from the
+// system directory only.
+void InitSystemLibraries();
+
+}  // namespace velkor

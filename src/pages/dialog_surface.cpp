@@ -1,0 +1,69 @@
+#include "pages/dialog_surface.h"
+
+#include "framework/handles.h"
+#include "wizard/control_ids.h"
+
+namespace velkor {
+
+void Win32DialogSurface::moveItem(const wizard::Move& move, wizard::DialogMove how) {
+  if (move.target == wizard::ids::kDialog) {
+    const RECT r = dialog_.GetWindowRect();
+    if (how == wizard::DialogMove::kResizeOnly) {
+      dialog_.SetWindowPos(nullptr, 0, 0, r.right - r.left + move.dw, r.bottom - r.top + move.dh,
+                           SWP_NOMOVE | SWP_NOZORDER);
+    } else {
+      dialog_.MoveWindow(r.left + move.dx, r.top + move.dy, r.right - r.left + move.dw,
+                         r.bottom - r.top + move.dh, true);
+    }
+    return;
+  }
+  fw::CWnd item(dialog_.GetDlgItem(move.target));
+  if (item.m_hWnd == nullptr) return;
+  RECT r = item.GetWindowRect();
+  dialog_.ScreenToClient(&r);
+  item.MoveWindow(r.left + move.dx, r.top + move.dy, r.right - r.left + move.dw,
+                  r.bottom - r.top + move.dh, true);
+}
+
+bool Win32DialogSurface::fileExists(const std::u16string& path) {
+  WIN32_FIND_DATAW data{};
+  fw::UniqueFind find(::FindFirstFileW(wide(path), &data));
+  if (!find) return false;
+  while (::FindNextFileW(find.get(), &data)) {
+  }
+  return true;
+}
+
+int Win32DialogSurface::logPixelsY() {
+  fw::ClientDC dc(dialog_.m_hWnd);
+  return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+fw::CFont* Win32DialogSurface::fontOf(wizard::FontSlot slot) const {
+  switch (slot) {
+    case wizard::FontSlot::kText: return text_;
+    case wizard::FontSlot::kTitle: return title_;
+    case wizard::FontSlot::kLine: return line_;
+  }
+  return nullptr;
+}
+
+void Win32DialogSurface::createFont(wizard::FontSlot slot, const wizard::FontRequest& font, int height) {
+  fw::CFont* target = fontOf(slot);
+  if (target == nullptr) return;
+  target->CreateFont(height, 0, 0, 0, font.weight, false, false, false, font.charSet,
+                     wizard::kOutPrecision, wizard::kClipPrecision, wizard::kQuality,
+                     wizard::kPitchAndFamily, wide(font.face));
+}
+
+void Win32DialogSurface::setFont(int control, wizard::FontSlot slot) {
+  fw::CFont* font = fontOf(slot);
+  if (font == nullptr || font->GetSafeHandle() == nullptr) return;
+  fw::CWnd(dialog_.GetDlgItem(control)).SetFont(*font, true);
+}
+
+void Win32DialogSurface::setText(int control, const std::u16string& text) {
+  ::SetDlgItemTextW(dialog_.m_hWnd, control, wide(text));
+}
+
+}  // namespace velkor

@@ -1,0 +1,44 @@
+// The wizard's DialogSurface on a framework dialog: each operation is one
+// platform call (the moves read the rectangle first; the file probe drains
+// and closes its search).
+#pragma once
+
+#include <windows.h>
+
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "wizard/appearance.h"
+
+namespace velkor {
+
+class Win32DialogSurface : public wizard::DialogSurface {
+ public:
+  // The dialog's font members by slot; a slot the dialog lacks is null.
+  Win32DialogSurface(fw::CDialog& dialog, fw::CFont* text, fw::CFont* title, fw::CFont* line)
+      : dialog_(dialog), text_(text), title_(title), line_(line) {}
+
+  void moveItem(const wizard::Move& move, wizard::DialogMove how) override;
+  bool fileExists(const std::u16string& path) override;
+  int logPixelsY() override;
+  void createFont(wizard::FontSlot slot, const wizard::FontRequest& font, int height) override;
+  void setFont(int control, wizard::FontSlot slot) override;
+  void setText(int control, const std::u16string& text) override;
+
+ private:
+  fw::CFont* fontOf(wizard::FontSlot slot) const;
+
+  fw::CDialog& dialog_;
+  fw::CFont* text_;
+  fw::CFont* title_;
+  fw::CFont* line_;
+};
+
+// UTF-16 of the core as the system's wide strings (the same 16-bit units).
+inline const wchar_t* wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+inline COLORREF colorOf(const wizard::Rgb& rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
+
+}  // namespace velkor
