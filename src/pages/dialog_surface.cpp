@@ -1,5 +1,6 @@
 #include "pages/dialog_surface.h"
 
+#include "framework/app.h"
 #include "framework/handles.h"
 #include "wizard/control_ids.h"
 
@@ -64,6 +65,24 @@ void Win32DialogSurface::setFont(int control, wizard::FontSlot slot) {
 
 void Win32DialogSurface::setText(int control, const std::u16string& text) {
   ::SetDlgItemTextW(dialog_.m_hWnd, control, wide(text));
+}
+
+void PlaceOverMainWindow(fw::CDialog& page) {
+  fw::CWinApp* app = fw::AfxGetApp();
+  if (app == nullptr || app->m_pMainWnd == nullptr || app->m_pMainWnd == &page) return;
+  const RECT main = app->m_pMainWnd->GetWindowRect();
+  page.SetWindowPos(nullptr, main.left, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void KeepOnWorkArea(fw::CDialog& page) {
+  RECT area{};
+  if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
+  const RECT r = page.GetWindowRect();
+  const wizard::Rect window{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  const wizard::Rect placed =
+      wizard::keepInside(window, {area.left, area.top, area.right - area.left, area.bottom - area.top});
+  if (placed.left != window.left || placed.top != window.top)
+    page.SetWindowPos(nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace velkor

@@ -33,6 +33,13 @@ class Win32DialogSurface : public wizard::DialogSurface {
   fw::CFont* line_;
 };
 
+// Where a page starts before its corrections: at the main window's top-left
+// corner, so that it takes the place of the window it stands in for.
+void PlaceOverMainWindow(fw::CDialog& page);
+// After the corrections: the page is moved (not resized) as little as needed
+// to lie on the screen's work area, so no part starts off the screen.
+void KeepOnWorkArea(fw::CDialog& page);
+
 // UTF-16 of the core as the system's wide strings (the same 16-bit units).
 inline const wchar_t* wide(const std::u16string& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());

@@ -31,10 +31,12 @@ bool CExit::OnInitDialog() {
   if (m_picAnimation.Load(MAKEINTRESOURCEW(IDR_GIF_ANIMATION), L"GIF")) m_picAnimation.Draw();
   UpdateWindow();
 
+  PlaceOverMainWindow(*this);
   Win32DialogSurface surface(*this, &m_fontText, nullptr, nullptr);
   wizard::applyMoves(surface, wizard::layout::exitCommon());
   const VersionRecord version = m_info.versionRecord();
   wizard::applyMoves(surface, wizard::layout::exitForClass(wizard::layoutClass(version.major, version.minor)));
+  KeepOnWorkArea(*this);
   wizard::applyExitFonts(surface);
 
   SetIcon(m_hIcon, true);

@@ -30,13 +30,23 @@ bool CTs::AgreeTicked() { return fw::CButton(GetDlgItem(IDC_TS_AGREE)).GetCheck(
 
 bool CTs::OnInitDialog() {
   fw::CDialog::OnInitDialog();
+  // The frame picture lies under the agreement and would paint over it
+  // whenever the page is drawn again: the frame clips its siblings, and the
+  // rich-edit control, which paints its own opaque background anyway, is not
+  // transparent (a transparent window is left out of its siblings' clipping).
+  HWND frame = GetDlgItem(IDC_TS_FRAME);
+  ::SetWindowLongW(frame, GWL_STYLE, ::GetWindowLongW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+  HWND text = GetDlgItem(IDC_TS_TEXT);
+  ::SetWindowLongW(text, GWL_EXSTYLE, ::GetWindowLongW(text, GWL_EXSTYLE) & ~WS_EX_TRANSPARENT);
   // The control must not switch fonts by itself.
   m_faceEdit.SetLangOptions(m_faceEdit.GetLangOptions() & ~static_cast<DWORD>(IMF_AUTOFONT));
 
+  PlaceOverMainWindow(*this);
   Win32DialogSurface surface(*this, &m_fontText, &m_fontTitle, nullptr);
   wizard::applyMoves(surface, wizard::layout::licenceCommon());
   const VersionRecord version = m_info.versionRecord();
   wizard::applyMoves(surface, wizard::layout::licenceForClass(wizard::layoutClass(version.major, version.minor)));
+  KeepOnWorkArea(*this);
 
   ::SetDlgItemTextW(m_hWnd, IDOK, wide(m_logic.onInit()));
 
@@ -57,6 +67,10 @@ bool CTs::OnInitDialog() {
   format.dwEffects = 0;
   format.crTextColor = colorOf(wizard::kAgreementColour);
   m_faceEdit.SetDefaultCharFormat(format);
+  // The reader starts at the agreement's first line, not where the text
+  // insertion left the caret.
+  m_faceEdit.SendMessage(EM_SETSEL, 0, 0);
+  m_faceEdit.SendMessage(EM_SCROLLCARET);
   return true;
 }
 

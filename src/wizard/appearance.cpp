@@ -12,6 +12,15 @@ Rect applyMove(const Rect& rect, const Move& move) {
   return Rect{rect.left + move.dx, rect.top + move.dy, rect.width + move.dw, rect.height + move.dh};
 }
 
+Rect keepInside(const Rect& window, const Rect& area) {
+  Rect r = window;
+  if (r.left + r.width > area.left + area.width) r.left = area.left + area.width - r.width;
+  if (r.top + r.height > area.top + area.height) r.top = area.top + area.height - r.height;
+  if (r.left < area.left) r.left = area.left;
+  if (r.top < area.top) r.top = area.top;
+  return r;
+}
+
 namespace layout {
 namespace {
 using ids::kDialog;

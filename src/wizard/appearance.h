@@ -44,6 +44,10 @@ struct Rect {
 // The rectangle a move gives.
 Rect applyMove(const Rect& rect, const Move& move);
 
+// A window rectangle shifted as little as possible to lie inside the work
+// area (left and top win when it is larger than the area).
+Rect keepInside(const Rect& window, const Rect& workArea);
+
 namespace layout {
 MoveTable mainCommon();
 MoveTable mainForClass(LayoutClass layout);

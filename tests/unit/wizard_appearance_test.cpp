@@ -280,3 +280,18 @@ TEST(Colours, StaticTextsAreDarkGreyAndOtherControlsKeepTheSystemsColours) {
 
 }  // namespace
 }  // namespace velkor::wizard
+
+namespace velkor::wizard {
+namespace {
+
+TEST(Placement, APageIsShiftedOntoTheWorkAreaAsLittleAsPossible) {
+  const Rect area{0, 0, 1024, 738};
+  EXPECT_EQ(keepInside({100, 50, 400, 300}, area), (Rect{100, 50, 400, 300})) << "inside: unchanged";
+  EXPECT_EQ(keepInside({0, -46, 479, 347}, area), (Rect{0, 0, 479, 347})) << "lifted above the top";
+  EXPECT_EQ(keepInside({900, 600, 400, 300}, area), (Rect{624, 438, 400, 300}));
+  EXPECT_EQ(keepInside({-10, 20, 2000, 300}, area), (Rect{0, 20, 2000, 300})) << "too wide: the left edge shows";
+  EXPECT_EQ(keepInside({5, 5, 10, 10}, Rect{100, 40, 800, 600}), (Rect{100, 40, 10, 10}));
+}
+
+}  // namespace
+}  // namespace velkor::wizard
