@@ -420,6 +420,42 @@ TEST_F(Wizard, AnUnwritableMainProgramGivesTheFailurePage) {
   EXPECT_FALSE(processRunning(L"VelkorCrypt.exe")) << "a failed installation starts nothing";
 }
 
+// ---- the tour of scripts/run-wizard ------------------------------------------
+
+// Every page once, photographed in order, ending with an installation and the
+// finish. Not a ctest entry: the scenarios above check each page; this one
+// shows them to a person.
+TEST_F(Wizard, TourOfEveryPage) {
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  shot(main, "1-welcome");
+  PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
+  HWND about = run_->waitFor(Page::kAbout);
+  ASSERT_NE(about, nullptr);
+  shot(about, "2-about");
+  click(about, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(main) != FALSE; }));
+  HWND licence = openLicence(main);
+  ASSERT_NE(licence, nullptr);
+  shot(licence, "3-licence");
+  click(licence, 2);
+  HWND confirm = run_->waitFor(Page::kExit);
+  ASSERT_NE(confirm, nullptr);
+  shot(confirm, "4-exit-confirmation");
+  click(confirm, 2);
+  ASSERT_TRUE(waitUntil([&] { return IsWindowVisible(licence) != FALSE; }));
+  click(licence, 1017);
+  ASSERT_TRUE(waitText(licence, 1, kInstallCaption));
+  shot(licence, "5-licence-accepted");
+  click(licence, 1);
+  ASSERT_TRUE(waitText(main, 1001, L"稍后...", 20000));
+  shot(main, "6-progress");
+  ASSERT_TRUE(waitText(main, 1001, L"完成", 180000));
+  shot(main, "7-finish");
+  click(main, 1001);
+  expectEnds();
+}
+
 }  // namespace
 }  // namespace velkor::e2e
 
