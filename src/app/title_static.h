@@ -10,6 +10,10 @@ namespace velkor {
 class CTitleStatic : public fw::CStatic {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // A picture static may drop the font it is given; the text needs it.
+  HFONT m_font = nullptr;
 };
 
 }  // namespace velkor

@@ -271,14 +271,10 @@ void CVelkarSetupDlg::playSound() {
 }
 
 void CVelkarSetupDlg::enableCloseItem(bool enabled) {
-  HMENU menu = GetSystemMenu(false);
-  if (!enabled) {
-    // The last item, normally Close; greying it also disables the close box.
-    m_closeItemId = ::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 1);
-    ::EnableMenuItem(menu, m_closeItemId, MF_BYCOMMAND | MF_GRAYED);
-  } else {
-    ::EnableMenuItem(menu, m_closeItemId, MF_BYCOMMAND | MF_ENABLED);
-  }
+  // The Close command by its identifier: it is the last item only where the
+  // system adds nothing after it (Wine appends "About Wine"). Greying it also
+  // disables the close box.
+  ::EnableMenuItem(GetSystemMenu(false), SC_CLOSE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 }  // namespace velkor

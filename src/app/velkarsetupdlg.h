@@ -96,8 +96,6 @@ class CVelkarSetupDlg : public fw::CDialog, public WizardView, public wizard::Wi
   fw::CFont m_fontTitle;
   fw::CFont m_fontLine;
   HICON m_hIcon;  // shared icon resource: not destroyed
-  // The system-menu command greyed while installing, enabled again after.
-  UINT m_closeItemId = 0;
 };
 
 }  // namespace velkor

@@ -47,9 +47,8 @@ class WizardWindow {
   virtual void moveControl(int control, int dx, int dy) = 0;
   // Plays the WAVE resource "IDR_INFO" without waiting.
   virtual void playSound() = 0;
-  // Greys (false) or enables again (true) the system menu's last item, the
-  // Close command, by its command identifier; greying it disables the close
-  // box as well.
+  // Greys (false) or enables again (true) the system menu's Close command;
+  // greying it disables the close box as well.
   virtual void enableCloseItem(bool enabled) = 0;
 };
 

@@ -64,16 +64,14 @@ std::wstring pathFromEnvironment(const char* name) {
   return value != nullptr && *value != '\0' ? windowsPath(value) : std::wstring();
 }
 
-bool linkLatinFacesToChinese() {
+bool letArialDrawChinese() {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
-                      0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS)
     return false;
-  static const wchar_t kLink[] = L"wqy-microhei.ttc,WenQuanYi Micro Hei\0";
-  bool ok = true;
-  for (const wchar_t* face : {L"Arial", L"Times New Roman", L"Liberation Sans", L"Liberation Serif"})
-    ok &= RegSetValueExW(key, face, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kLink), sizeof kLink) ==
-          ERROR_SUCCESS;
+  static const wchar_t kFace[] = L"WenQuanYi Micro Hei";
+  const bool ok = RegSetValueExW(key, L"Arial", 0, REG_SZ, reinterpret_cast<const BYTE*>(kFace), sizeof kFace) ==
+                  ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
 }
