@@ -1,29 +1,30 @@
 #include "framework/trace.h"
 
-#include <windows.h>
-
 #include <exception>
 #include <string>
 
+#include "engine/trace.h"
+
 namespace velkor::fw {
 
-void Trace(const wchar_t* text) noexcept { ::OutputDebugStringW(text); }
+void Trace(const wchar_t* text) noexcept {
+  trace::emit(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+}
 
 void TraceEscapedException(const wchar_t* where) noexcept {
   try {
-    std::wstring line = L"velkor: exception stopped in ";
-    line += where;
+    std::u16string line = u"velkor: exception stopped in ";
+    line += reinterpret_cast<const char16_t*>(where);
     try {
       throw;
     } catch (const std::exception& e) {
-      line += L": ";
-      for (const char* p = e.what(); *p; ++p) line += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+      line += u": ";
+      for (const char* p = e.what(); *p; ++p) line += static_cast<char16_t>(static_cast<unsigned char>(*p));
     } catch (...) {
     }
-    line += L"\n";
-    ::OutputDebugStringW(line.c_str());
+    trace::emit(line);
   } catch (...) {
-    ::OutputDebugStringW(L"velkor: exception stopped in a callback\n");
+    trace::emit(u"velkor: exception stopped in a callback");
   }
 }
 

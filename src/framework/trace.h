@@ -1,5 +1,6 @@
-// Diagnostics for a developer's debugger: fixed English texts through
-// OutputDebugStringW. They never reach the user and never stop the program.
+// The framework's diagnostics, through the program's one trace module (which
+// the application routes to the debugger). They never reach the user and
+// never stop the program.
 #pragma once
 
 namespace velkor::fw {

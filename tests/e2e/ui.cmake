@@ -32,6 +32,7 @@ velkor_ui_scenario(welcome WelcomePageTextsAndLayout VERSIONS winxp vista win7 w
 velkor_ui_scenario(welcome_yahei WelcomePageWithYahei VERSIONS winxp win7)
 velkor_ui_scenario(about TheAboutBoxOpensOnSystemCommand0x10 VERSIONS win7)
 velkor_ui_scenario(second_instance ASecondInstanceEndsWithoutAWindow VERSIONS win7)
+velkor_ui_scenario(renamed_copy ACopyUnderAnotherNameRunsAlongside VERSIONS win7)
 velkor_ui_scenario(refusal RefusalPageOfARefusedSystem VERSIONS win95 win98 winme nt40 win2k win2003)
 velkor_ui_scenario(licence_back LicencePageLeftWithoutAcceptanceReturnsToTheWelcomePage VERSIONS winxp win7 win10)
 velkor_ui_scenario(licence_cancel CancelOnTheLicencePageAsksAndNoReturnsToThePage VERSIONS winxp win7 win10)

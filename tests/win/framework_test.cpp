@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/trace.h"
 #include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -164,8 +165,13 @@ TEST(ModalLoop, AnExceptionInAHandlerStaysInTheDialogProcedure) {
     throw std::runtime_error("handler failure");
   };
   dialog.onApp = [](TestDialog& d) { d.EndDialog(9); };
+  std::u16string traced;
+  auto previous = velkor::trace::setSink([&traced](std::u16string_view text) { traced += text; });
   EXPECT_EQ(dialog.DoModal(), 9) << "the dialog kept running after the throw";
+  velkor::trace::setSink(previous);
   EXPECT_EQ(thrown, 1);
+  EXPECT_NE(traced.find(u"dialog procedure"), std::u16string::npos) << "the trace says where it stopped";
+  EXPECT_NE(traced.find(u"handler failure"), std::u16string::npos) << "and what it was";
 }
 
 TEST(ModalLoop, ANestedDialogIsOwnedByTheOuterOneWhichIsDisabledMeanwhile) {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "app/velkarsetup.h"
@@ -280,6 +282,50 @@ TEST_F(Fixture, TheMinimisedWindowShowsTheIcon) {
     EXPECT_NE(dragged, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(w.SendMessage(WM_GETICON, ICON_BIG)), dragged);
     EXPECT_EQ(reinterpret_cast<HICON>(w.SendMessage(WM_GETICON, ICON_SMALL)), dragged);
+    w.EndDialog(IDOK);
+  };
+  window.DoModal();
+}
+
+// The image's load-time imports: only libraries the system always takes
+// from its own directory; everything else is loaded by full path at run time.
+TEST(Image, ImportsOnlySystemLibrariesAndHasDepAndAslr) {
+  const char* image = std::getenv("VELKOR_IMAGE_FILE");
+  ASSERT_NE(image, nullptr);
+  std::wstring path = L"Z:";
+  for (const char* p = image; *p; ++p) path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  HMODULE module = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(module, nullptr);
+  const auto* base = reinterpret_cast<const BYTE*>(module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+  EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+  const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  ASSERT_NE(dir.VirtualAddress, 0u);
+  const std::set<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
+                                         "ole32.dll", "oleaut32.dll", "msvcrt.dll"};
+  int count = 0;
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
+    std::string name = reinterpret_cast<const char*>(base + d->Name);
+    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(allowed.count(name), 1u) << name << " is linked at load time";
+    ++count;
+  }
+  EXPECT_GT(count, 0);
+  FreeLibrary(module);
+}
+
+TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
+  MainWindowRun window(state, overrides());
+  window.init = [&](MainWindowRun& w) {
+    w.playSound();
+    HMODULE winmm = GetModuleHandleW(L"winmm.dll");
+    ASSERT_NE(winmm, nullptr) << "loaded at run time for the sound";
+    wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetModuleFileNameW(winmm, path, MAX_PATH);
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(_wcsnicmp(path, system, n), 0);
     w.EndDialog(IDOK);
   };
   window.DoModal();

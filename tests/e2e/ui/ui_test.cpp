@@ -236,6 +236,24 @@ TEST_F(Wizard, ASecondInstanceEndsWithoutAWindow) {
   expectEnds();
 }
 
+TEST_F(Wizard, ACopyUnderAnotherNameRunsAlongside) {
+  // The instance rule goes by the executable's base name.
+  const std::wstring renamed = L"C:\\users\\Public\\Velkorsetup-copy.exe";
+  ASSERT_TRUE(CopyFileW(setup_.c_str(), renamed.c_str(), FALSE));
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  SetupRun copy(renamed);
+  ASSERT_TRUE(copy.start());
+  HWND second = copy.waitFor(Page::kMain);
+  ASSERT_NE(second, nullptr) << "the renamed copy shows its own wizard";
+  EXPECT_NE(second, main);
+  EXPECT_TRUE(run_->running());
+  click(second, 1001);
+  EXPECT_TRUE(copy.waitExit(15000));
+  click(main, 1001);
+  expectEnds();
+}
+
 // ---- refusal ----------------------------------------------------------------
 
 TEST_F(Wizard, RefusalPageOfARefusedSystem) {
