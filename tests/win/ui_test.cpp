@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "app/velkarsetup.h"
@@ -285,6 +286,31 @@ TEST_F(Fixture, TheMinimisedWindowShowsTheIcon) {
     w.EndDialog(IDOK);
   };
   window.DoModal();
+}
+
+TEST_F(Fixture, TheShutdownPrivilegeIsEnabledAtInitialisation) {
+  MainWindowRun window(state, overrides());
+  bool enabled = false;
+  window.init = [&](MainWindowRun& w) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    LUID shutdown{};
+    LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    ASSERT_TRUE(GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size));
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+      const auto& p = privileges->Privileges[i];
+      if (p.Luid.LowPart == shutdown.LowPart && p.Luid.HighPart == shutdown.HighPart)
+        enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    CloseHandle(token);
+    w.EndDialog(IDOK);
+  };
+  window.DoModal();
+  EXPECT_TRUE(enabled) << "the log-off at the finish is allowed";
 }
 
 // The image's load-time imports: only libraries the system always takes
