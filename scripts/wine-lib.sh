@@ -2,7 +2,7 @@
 # Sourced, not run.
 
 # Bump when the template's settings change; an old template is then rebuilt.
-VELKOR_TEMPLATE_REV=3
+VELKOR_TEMPLATE_REV=4
 
 velkor_wine_env() {
   export WINEARCH=win32
@@ -86,7 +86,10 @@ velkor_template() {
                 '仿宋_GB2312' 'FangSong' '仿宋' 'Tahoma' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
       lines+=("\"$face\"=\"WenQuanYi Micro Hei\"")
     done
-    lines+=('"Times New Roman"="Liberation Serif"' '"Arial"="Liberation Sans"')
+    # Arial, which the dialogs ask for when Yahei is missing, draws Chinese as
+    # it does on a Chinese Windows (there through font linking): a font link
+    # here would make the linked face claim GB2312 requests instead.
+    lines+=('"Arial"="WenQuanYi Micro Hei"' '"Times New Roman"="Liberation Serif"')
     velkor_user_reg "$tpl.tmp/prefix" "${lines[@]}"
     # No window manager under Xvfb: unmanaged, undecorated windows hide at once
     # (a managed window's hide costs about 2 s there).

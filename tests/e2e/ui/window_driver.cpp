@@ -64,18 +64,6 @@ std::wstring pathFromEnvironment(const char* name) {
   return value != nullptr && *value != '\0' ? windowsPath(value) : std::wstring();
 }
 
-bool letArialDrawChinese() {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0, nullptr, 0, KEY_SET_VALUE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  static const wchar_t kFace[] = L"WenQuanYi Micro Hei";
-  const bool ok = RegSetValueExW(key, L"Arial", 0, REG_SZ, reinterpret_cast<const BYTE*>(kFace), sizeof kFace) ==
-                  ERROR_SUCCESS;
-  RegCloseKey(key);
-  return ok;
-}
-
 bool installYahei(const wchar_t* fileName) {
   const std::wstring target = std::wstring(L"C:\\WINDOWS\\Fonts\\") + fileName;
   return CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\wqy\\wqy-microhei.ttc", target.c_str(), FALSE) != FALSE;

@@ -16,13 +16,6 @@ std::wstring windowsPath(const std::string& unixPath);
 // An environment variable holding a Unix path, as a Windows path ("" if unset).
 std::wstring pathFromEnvironment(const char* name);
 
-// The test machine's Arial draws Chinese, as it does on a Chinese Windows:
-// the dialogs ask for Arial with the Western character set when Yahei is
-// missing. Wine's prefix maps Arial to a font without Chinese glyphs, and a
-// font link would make that font claim GB2312 requests for other faces too
-// (their Chinese then goes missing), so Arial is mapped to the CJK font for
-// this prefix. Must run before the setup starts.
-bool letArialDrawChinese();
 // Puts a font file at C:\WINDOWS\Fonts\MSYH.TTF (or .TTC), so that the
 // dialogs find the Yahei font.
 bool installYahei(const wchar_t* fileName = L"MSYH.TTF");
