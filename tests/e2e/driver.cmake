@@ -1,0 +1,36 @@
+# The e2e driver: a Win32 program that drives a program under test like a user
+# in the same Wine prefix and verifies what it did; its PNG writer is portable
+# and unit-tested natively.
+set(e2e_driver_dir ${CMAKE_CURRENT_LIST_DIR}/driver)
+
+velkor_unit_test(e2e_png_writer
+  SOURCES ${e2e_driver_dir}/png_writer.cpp ${e2e_driver_dir}/png_writer_test.cpp
+  LIBS velkor_crc32)
+
+# driver.cpp and driver.h were overwritten by mistake (see the ui helper's
+# report); until they are written again the driver is not built.
+if(VELKOR_WIN32 AND EXISTS ${e2e_driver_dir}/driver.cpp)
+  add_library(velkor_e2e_driver STATIC
+    ${e2e_driver_dir}/driver.cpp
+    ${e2e_driver_dir}/png_writer.cpp
+    ${e2e_driver_dir}/verify.cpp)
+  target_include_directories(velkor_e2e_driver PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(velkor_e2e_driver PUBLIC velkor_engine velkor_registry velkor_crc32
+                        gtest gdi32 user32 shell32 ole32 uuid)
+
+  velkor_wine_program(e2e_driver
+    SOURCES ${e2e_driver_dir}/main.cpp ${e2e_driver_dir}/scenario_table.cpp
+            ${e2e_driver_dir}/selftest.cpp ${e2e_driver_dir}/wizard_scenarios.cpp
+    LIBS velkor_e2e_driver)
+
+  add_executable(e2e_driver_testdlg WIN32
+    ${e2e_driver_dir}/testdlg/testdlg.cpp ${e2e_driver_dir}/testdlg/testdlg.rc)
+  target_link_options(e2e_driver_testdlg PRIVATE -municode)
+
+  # Screenshots land in <build>/tests/e2e/shots/<version>/<scenario>/.
+  set(VELKOR_E2E_SHOTS ${CMAKE_BINARY_DIR}/tests/e2e/shots)
+  velkor_wine_test(driver.selftest e2e_driver VERSIONS win7 winxp LABEL e2e TIMEOUT 120
+    ARGS driver.selftest $<TARGET_FILE:e2e_driver_testdlg> --shots ${VELKOR_E2E_SHOTS})
+  velkor_wine_test(driver.close e2e_driver VERSIONS win7 LABEL e2e TIMEOUT 120
+    ARGS driver.close $<TARGET_FILE:e2e_driver_testdlg> --shots ${VELKOR_E2E_SHOTS} --cwd "C:\\windows")
+endif()

@@ -1,0 +1,404 @@
+#include "driver.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <sstream>
+
+#include "png_writer.h"
+
+namespace velkor::e2e {
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring widen(const std::string& utf8Text) {
+  if (utf8Text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8Text.data(), static_cast<int>(utf8Text.size()), out.data(), n);
+  return out;
+}
+
+std::wstring windowsPath(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.empty() || wide[0] != L'/') return wide;
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
+  return L"Z:" + wide;
+}
+
+namespace {
+
+// Not in every MinGW header set: the program's manifest asks for elevation.
+constexpr DWORD kElevationRequired = 740;
+
+std::string quoted(const std::wstring& text) { return "\"" + utf8(text) + "\""; }
+
+std::string timestamp() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02u:%02u:%02u.%03u", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+  return buffer;
+}
+
+// A file name from a step name: letters, digits, '-' and '_' kept.
+std::string fileStem(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    out.push_back(keep ? c : '_');
+  }
+  return out.empty() ? std::string("shot") : out;
+}
+
+bool makeFolders(const std::wstring& folder) {
+  for (std::size_t at = folder.find(L'\\', 3);; at = folder.find(L'\\', at + 1)) {
+    const std::wstring part = folder.substr(0, at);
+    if (!part.empty() && GetFileAttributesW(part.c_str()) == INVALID_FILE_ATTRIBUTES)
+      CreateDirectoryW(part.c_str(), nullptr);
+    if (at == std::wstring::npos) break;
+  }
+  return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct CaptionState {
+  const std::wstring* caption;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectByCaption(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<CaptionState*>(p);
+  wchar_t text[512] = {};
+  DWORD_PTR got = 0;
+  if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
+      *s->caption == text)
+    s->found.push_back(w);
+  return TRUE;
+}
+
+struct QueryState {
+  DWORD processId;
+  const WindowQuery* query;
+  const Driver* driver;
+  HWND found;
+};
+
+bool matches(const Driver& d, HWND w, const WindowQuery& q) {
+  if (!IsWindowVisible(w)) return false;
+  if (d.windowText(w) != q.caption) return false;
+  for (int id : q.withControls)
+    if (GetDlgItem(w, id) == nullptr) return false;
+  for (int id : q.withoutControls)
+    if (GetDlgItem(w, id) != nullptr) return false;
+  return true;
+}
+
+BOOL CALLBACK findMatching(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<QueryState*>(p);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner != s->processId || !matches(*s->driver, w, *s->query)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+}  // namespace
+
+std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
+  CaptionState state{&caption, {}};
+  EnumWindows(collectByCaption, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
+std::wstring describe(HWND window) {
+  if (window == nullptr) return L"(no window)";
+  wchar_t cls[128] = {}, text[256] = {};
+  GetClassNameW(window, cls, 128);
+  GetWindowTextW(window, text, 256);
+  std::wostringstream s;
+  s << L"window " << reinterpret_cast<std::uintptr_t>(window) << L" class \"" << cls << L"\" text \"" << text << L"\""
+    << (IsWindowVisible(window) ? L" visible" : L" hidden");
+  return s.str();
+}
+
+Driver::Driver(std::string scenario, std::wstring shotsFolder)
+    : scenario_(std::move(scenario)), shots_(std::move(shotsFolder)) {
+  if (!shots_.empty() && makeFolders(shots_)) logFile_ = _wfopen((shots_ + L"\\driver.log").c_str(), L"w");
+  log("scenario " + scenario_);
+}
+
+Driver::~Driver() {
+  if (process_.hProcess != nullptr) {
+    if (running()) {
+      log("the program still runs at the end; ending it");
+      TerminateProcess(process_.hProcess, 1);
+      WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hProcess);
+    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
+  }
+  if (logFile_ != nullptr) std::fclose(logFile_);
+}
+
+void Driver::step(const std::string& name) {
+  step_ = name;
+  log("step: " + name);
+}
+
+void Driver::log(const std::string& line) {
+  const std::string text = timestamp() + " " + line + "\n";
+  std::fputs(text.c_str(), stdout);
+  std::fflush(stdout);
+  if (logFile_ != nullptr) {
+    std::fputs(text.c_str(), logFile_);
+    std::fflush(logFile_);
+  }
+}
+
+void Driver::fail(const std::string& expected, const std::string& seen) {
+  throw StepFailure("scenario " + scenario_ + ", step \"" + step_ + "\": expected " + expected + ", seen " + seen);
+}
+
+void Driver::expect(bool ok, const std::string& expected, const std::string& seen) {
+  if (!ok) fail(expected, seen);
+  log("  ok: " + expected);
+}
+
+void Driver::start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingDirectory) {
+  std::wstring folder = workingDirectory;
+  if (folder.empty()) {
+    const auto slash = program.find_last_of(L'\\');
+    if (slash != std::wstring::npos) folder = program.substr(0, slash);
+  }
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  log("start " + utf8(commandLine) + " in " + quoted(folder));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &si, &process_))
+    return;
+  const DWORD error = GetLastError();
+  if (error != kElevationRequired)
+    fail("the program to start", "CreateProcessW error " + std::to_string(error));
+  // A program whose manifest asks for administrator rights goes through the shell.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"runas";
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info) || info.hProcess == nullptr)
+    fail("the program to start (elevated)", "ShellExecuteExW error " + std::to_string(GetLastError()));
+  process_.hProcess = info.hProcess;
+  process_.dwProcessId = GetProcessId(info.hProcess);
+}
+
+bool Driver::running() const {
+  return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Driver::waitExit() {
+  if (process_.hProcess == nullptr) fail("a started program", "none");
+  if (WaitForSingleObject(process_.hProcess, timeouts.exit) != WAIT_OBJECT_0) {
+    screenshot(nullptr, "failure");
+    fail("the program to end within " + std::to_string(timeouts.exit) + " ms", "it still runs");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  log("  the program ended with exit code " + std::to_string(code));
+  return code;
+}
+
+HWND Driver::findWindow(const WindowQuery& query) const {
+  QueryState state{process_.dwProcessId, &query, this, nullptr};
+  EnumWindows(findMatching, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
+HWND Driver::waitWindow(const WindowQuery& query) {
+  HWND found = nullptr;
+  waitUntil(
+      "the window " + query.name + " (" + quoted(query.caption) + ") to be shown",
+      [&] { return (found = findWindow(query)) != nullptr; },
+      [&] {
+        std::string seen = running() ? "" : "the program has ended; ";
+        const auto others = windowsWithCaption(query.caption);
+        seen += std::to_string(others.size()) + " window(s) with that caption";
+        for (HWND w : others) seen += "; " + utf8(describe(w));
+        return seen;
+      },
+      timeouts.window);
+  log("  found " + query.name + ": " + utf8(describe(found)));
+  return found;
+}
+
+void Driver::waitGone(HWND window, const std::string& what) {
+  waitUntil(
+      what + " to close", [&] { return !IsWindow(window) || !IsWindowVisible(window); },
+      [&] { return utf8(describe(window)); }, timeouts.window);
+}
+
+HWND Driver::control(HWND dialog, int id) const {
+  HWND c = GetDlgItem(dialog, id);
+  if (c == nullptr)
+    throw StepFailure("scenario " + scenario_ + ", step \"" + step_ + "\": expected control " + std::to_string(id) +
+                      " in " + utf8(describe(dialog)) + ", seen none");
+  return c;
+}
+
+std::wstring Driver::windowText(HWND window) const {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return L"";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                           5000, &got))
+    return L"";
+  text.resize(std::min<std::size_t>(got, length));
+  return text;
+}
+
+std::wstring Driver::text(HWND dialog, int id) const { return windowText(control(dialog, id)); }
+
+bool Driver::visible(HWND dialog, int id) const { return IsWindowVisible(control(dialog, id)) != FALSE; }
+
+bool Driver::checked(HWND dialog, int id) const {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(control(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+  return state == BST_CHECKED;
+}
+
+void Driver::click(HWND dialog, int id) {
+  HWND button = control(dialog, id);
+  log("  click " + std::to_string(id) + " " + quoted(windowText(button)));
+  // Posted: a click that opens a modal dialog does not return until it closes.
+  if (!PostMessageW(button, BM_CLICK, 0, 0)) fail("BM_CLICK to be posted", "error " + std::to_string(GetLastError()));
+}
+
+void Driver::setCheck(HWND dialog, int id, bool on) {
+  if (checked(dialog, id) == on) return;
+  click(dialog, id);
+  waitUntil(
+      std::string("check box ") + std::to_string(id) + (on ? " ticked" : " cleared"),
+      [&] { return checked(dialog, id) == on; }, [&] { return checked(dialog, id) ? "ticked" : "clear"; },
+      timeouts.text);
+}
+
+void Driver::key(HWND dialog, UINT virtualKey) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  HWND target = dialog;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus != nullptr &&
+      (info.hwndFocus == dialog || IsChild(dialog, info.hwndFocus)))
+    target = info.hwndFocus;
+  const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+  log("  key " + std::to_string(virtualKey) + " to " + utf8(describe(target)));
+  const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+  const LPARAM up = static_cast<LPARAM>(static_cast<DWORD>(down) | 0xC0000000u);  // previous state, released
+  if (!PostMessageW(target, WM_KEYDOWN, virtualKey, down) || !PostMessageW(target, WM_KEYUP, virtualKey, up))
+    fail("the key to be posted", "error " + std::to_string(GetLastError()));
+}
+
+void Driver::postClose(HWND window) {
+  log("  close request to " + utf8(describe(window)));
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void Driver::waitText(HWND dialog, int id, const std::wstring& expected, DWORD timeout) {
+  waitUntil(
+      "control " + std::to_string(id) + " to read " + quoted(expected), [&] { return text(dialog, id) == expected; },
+      [&] { return quoted(text(dialog, id)); }, timeout ? timeout : timeouts.text);
+  log("  control " + std::to_string(id) + " reads " + quoted(expected));
+}
+
+void Driver::expectText(HWND dialog, int id, const std::wstring& expected) {
+  const std::wstring seen = text(dialog, id);
+  expect(seen == expected, "control " + std::to_string(id) + " reading " + quoted(expected), quoted(seen));
+}
+
+void Driver::expectVisible(HWND dialog, int id, bool expected) {
+  const bool seen = visible(dialog, id);
+  expect(seen == expected, "control " + std::to_string(id) + (expected ? " visible" : " hidden"),
+         seen ? "visible" : "hidden");
+}
+
+void Driver::waitUntil(const std::string& expected, const std::function<bool()>& condition,
+                       const std::function<std::string()>& seen, DWORD timeout) {
+  const ULONGLONG until = GetTickCount64() + timeout;
+  for (;;) {
+    if (condition()) return;
+    if (GetTickCount64() >= until) {
+      screenshot(nullptr, "failure");
+      fail(expected + " within " + std::to_string(timeout) + " ms", seen());
+    }
+    Sleep(50);
+  }
+}
+
+std::wstring Driver::screenshot(HWND window, const std::string& name) {
+  if (shots_.empty()) return L"";
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (window != nullptr) {
+    RECT r;
+    if (GetWindowRect(window, &r) && IntersectRect(&r, &r, &area)) area = r;
+  }
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) {
+    log("  no screenshot: empty area");
+    return L"";
+  }
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top row first
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<std::uint8_t> rgb;
+  if (bitmap != nullptr && bits != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    const auto* src = static_cast<const std::uint8_t*>(bits);
+    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* p = src + stride * y + x * 3;  // blue, green, red
+        rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+      }
+    SelectObject(memory, old);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  const auto png = encodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
+  char prefix[8];
+  std::snprintf(prefix, sizeof prefix, "%02d-", ++shotNumber_);
+  const std::wstring path = shots_ + L"\\" + widen(prefix + fileStem(name)) + L".png";
+  bool written = false;
+  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+    written = !png.empty() && std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    written = (std::fclose(f) == 0) && written;
+  }
+  log("  screenshot " + utf8(path) + (written ? "" : " (not written)"));
+  return written ? path : L"";
+}
+
+}  // namespace velkor::e2e

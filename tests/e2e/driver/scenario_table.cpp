@@ -1,0 +1,35 @@
+#include <cstdio>
+#include <cstring>
+
+#include "scenarios.h"
+#include "wizard_scenarios.h"
+
+namespace velkor::e2e {
+namespace {
+
+const ScenarioEntry kScenarios[] = {
+    {"driver.selftest", selfTest, "the driver's steps on its own test dialog"},
+    {"driver.close", selfTestClose, "a close request to the test dialog, started from another folder"},
+    {"welcome", welcomePage, "the welcome page's texts and buttons; Cancel closes the wizard"},
+    {"welcome.escape", welcomeEscape, "Esc on the welcome page closes the wizard"},
+    {"refusal", refusalPage, "the refusal page of an unsupported system; \"确定\" closes it"},
+    {"licence.back", licenceBack, "the licence page left without acceptance returns to the welcome page"},
+    {"licence.cancel", licenceCancel, "Cancel on the licence page: \"否(&N)\" stays, \"是(&Y)\" leaves, nothing installed"},
+    {"install", fullInstallation, "Next, accept, install, finish; every result verified"},
+    {"install.enter", enterInstallation, "the installation started and finished by Enter"},
+};
+
+}  // namespace
+
+const ScenarioEntry* findScenario(const std::string& name) {
+  for (const auto& s : kScenarios)
+    if (name == s.name) return &s;
+  return nullptr;
+}
+
+void listScenarios() {
+  std::fputs("scenarios:\n", stderr);
+  for (const auto& s : kScenarios) std::fprintf(stderr, "  %-16s %s\n", s.name, s.summary);
+}
+
+}  // namespace velkor::e2e

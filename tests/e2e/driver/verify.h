@@ -1,0 +1,28 @@
+// What a finished installation left on the machine, read back with the
+// system's own calls and compared with the setup file and the fixed values.
+#pragma once
+
+#include <string>
+
+#include "driver.h"
+#include "lib/wine_env.h"
+
+namespace velkor::e2e {
+
+// The nine members byte for byte against the setup file's own slices (the
+// font bundle must be gone again).
+void verifyMembers(Driver& d, const std::wstring& setupFile);
+// The fonts of the version's plan, on a prefix that had none.
+void verifyFonts(Driver& d, const std::wstring& setupFile, const testenv::WindowsVersion& v);
+void verifyRegistry(Driver& d);
+void verifyShortcuts(Driver& d);
+// The first-run marker after the finish (or after the sequence on 5.1).
+void verifyMarkerAfterFinish(Driver& d, const testenv::WindowsVersion& v);
+// The font entries the finish registers on 6.1 and later.
+void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v);
+// Nothing of an installation is there.
+void verifyNothingInstalled(Driver& d);
+// A top-level window captioned "VelkorCrypt.exe" (the product stand-in).
+void waitProductWindow(Driver& d);
+
+}  // namespace velkor::e2e
