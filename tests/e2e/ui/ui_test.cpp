@@ -415,6 +415,47 @@ TEST_F(Wizard, AnInstallationReachesTheFinishPage) {
   EXPECT_TRUE(waitUntil([] { return processRunning(L"VelkorCrypt.exe"); }, 10000)) << "the product was started";
 }
 
+// A first installation on Vista (its fonts were missing): the finish page asks
+// for the log-off, and Finish starts the product minimised, cleans up and
+// logs the user off.
+TEST_F(Wizard, AFirstInstallationOnVistaLogsOff) {
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  HWND licence = openLicence(main);
+  ASSERT_NE(licence, nullptr);
+  click(licence, 1017);
+  ASSERT_TRUE(waitText(licence, 1, kInstallCaption));
+  click(licence, 1);
+  ASSERT_TRUE(waitText(main, 1001, L"完成", 180000)) << "the finish page";
+  EXPECT_EQ(text(main, 1004), L"首次安装必须注销才能正确配置。");
+  EXPECT_EQ(text(main, 1005), L"现准备注销, 请关闭所有窗口. . .");
+  EXPECT_EQ(text(main, 1012), L"警告：如果你的杀毒软件拦截了本软件，请予放行。");
+  shot(main, "finish-logoff");
+  click(main, 1001);  // "完成": the log-off procedure
+  DWORD code = 99;
+  EXPECT_TRUE(run_->waitExit(30000, &code)) << "the wizard ends with the session";
+  // What the procedure leaves behind before the session ends.
+  const std::wstring dir = L"C:\\Program Files\\VelkorCrypt\\";
+  std::vector<std::uint8_t> marker;
+  {
+    HANDLE f = CreateFileW((dir + L"FirstRun.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << "the first-run marker";
+    marker.resize(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    ReadFile(f, marker.data(), static_cast<DWORD>(marker.size()), &got, nullptr);
+    CloseHandle(f);
+  }
+  const std::u16string want = u"First install, don't delete!";
+  ASSERT_EQ(marker.size(), want.size() * 2) << "56 bytes, no byte-order mark, no terminator";
+  for (std::size_t i = 0; i < want.size(); ++i)
+    EXPECT_EQ(marker[2 * i] | (marker[2 * i + 1] << 8), want[i]) << "unit " << i;
+  EXPECT_EQ(GetFileAttributesW((dir + L"Velkorsys.dll").c_str()), INVALID_FILE_ATTRIBUTES) << "bundle deleted";
+  EXPECT_EQ(GetFileAttributesW((dir + L"PALSCRI.TTF").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesW(L"C:\\windows\\Fonts\\PALSCRI.TTF"), INVALID_FILE_ATTRIBUTES)
+      << "the font stays in the font folder";
+}
+
 TEST_F(Wizard, AnUnwritableMainProgramGivesTheFailurePage) {
   CreateDirectoryW(L"C:\\Program Files\\VelkorCrypt", nullptr);
   ASSERT_TRUE(CreateDirectoryW(L"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe", nullptr))
