@@ -141,6 +141,30 @@ TEST_F(RealInstallation, InstallsFilesFontsRegistryAndShortcuts) {
   EXPECT_EQ(view.position(), static_cast<int>(view.upperBound()));
 }
 
+// Every font already in the font folder (simfang.ttf of the bundle's size):
+// nothing is copied there, nothing asks for a log-off, no first-run marker.
+TEST_F(RealInstallation, WithEveryFontPresentTheFontFolderIsLeftAlone) {
+  const auto& version = testenv::currentWindowsVersion();
+  const std::wstring fontDir = fontsFolder();
+  const std::vector<std::uint8_t> mine(3'996'872, 0x11);
+  ASSERT_TRUE(writeFile(fontDir + L"simfang.ttf", mine));
+  ASSERT_TRUE(writeFile(fontDir + L"PALSCRI.TTF", std::vector<std::uint8_t>(100, 0x22)));
+  ASSERT_TRUE(writeFile(fontDir + L"MSYH.TTF", std::vector<std::uint8_t>(100, 0x33)));
+  install();
+  ASSERT_EQ(state.bInstallFailed, 0);
+  EXPECT_TRUE(readFile(fontDir + L"simfang.ttf") == mine);
+  EXPECT_EQ(readFile(fontDir + L"PALSCRI.TTF").size(), 100u);
+  EXPECT_EQ(readFile(fontDir + L"MSYH.TTF").size(), 100u);
+  EXPECT_EQ(state.bFirstInstall, 0);
+  EXPECT_EQ(state.bLogoffPending, 0);
+  EXPECT_FALSE(fileExists(kInstallDir + L"FirstRun.txt"));
+  EXPECT_FALSE(fileExists(wide(payload::kFontBundle.destination)));
+  const bool sevenOrLater = version.major == 6 && version.minor >= 1;
+  // Only 6.1 and later keep a FangSong copy of their own in the install directory.
+  EXPECT_EQ(fileExists(kInstallDir + L"simfang.ttf"), sevenOrLater);
+  EXPECT_EQ(view.position(), sevenOrLater ? 615 : 575);
+}
+
 TEST_F(RealInstallation, ASecondInstallationOverTheFirstSucceedsToo) {
   install();
   ASSERT_EQ(state.bInstallFailed, 0);
