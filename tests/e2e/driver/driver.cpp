@@ -131,7 +131,17 @@ std::wstring describe(HWND window) {
 
 Driver::Driver(std::string scenario, std::wstring shotsFolder)
     : scenario_(std::move(scenario)), shots_(std::move(shotsFolder)) {
-  if (!shots_.empty() && makeFolders(shots_)) logFile_ = _wfopen((shots_ + L"\\driver.log").c_str(), L"w");
+  if (!shots_.empty() && makeFolders(shots_)) {
+    // An earlier run's pictures would be taken for this run's.
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((shots_ + L"\\*.png").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do DeleteFileW((shots_ + L"\\" + found.cFileName).c_str());
+      while (FindNextFileW(find, &found));
+      FindClose(find);
+    }
+    logFile_ = _wfopen((shots_ + L"\\driver.log").c_str(), L"w");
+  }
   log("scenario " + scenario_);
 }
 

@@ -3,6 +3,7 @@
 // Folders may be given as Unix paths (they become paths of the Z: drive).
 // Exit code 0 when every step held, 1 when one failed, 2 on a usage error.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -20,24 +21,28 @@ int usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   using namespace velkor::e2e;
-  if (argc < 3) return usage();
-  const ScenarioEntry* scenario = findScenario(argv[1]);
+  // The wide command line: paths may hold Chinese, which the ANSI argv loses.
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc < 3) return usage();
+  const std::string name = utf8(argv[1]);
+  const ScenarioEntry* scenario = findScenario(name);
   if (scenario == nullptr) {
-    std::fprintf(stderr, "e2e_driver: unknown scenario \"%s\"\n", argv[1]);
+    std::fprintf(stderr, "e2e_driver: unknown scenario \"%s\"\n", name.c_str());
     return usage();
   }
   Options options;
-  options.program = windowsPath(argv[2]);
+  options.program = windowsPath(utf8(argv[2]));
   std::wstring shots;
   for (int i = 3; i < argc; ++i) {
-    const std::string flag = argv[i];
+    const std::wstring flag = argv[i];
     if (i + 1 >= argc) return usage();
-    const std::wstring value = windowsPath(argv[++i]);
-    if (flag == "--shots") shots = value;
-    else if (flag == "--cwd") options.workingDirectory = value;
-    else if (flag == "--copy-to") options.copyTo = value;
+    const std::wstring value = windowsPath(utf8(argv[++i]));
+    if (flag == L"--shots") shots = value;
+    else if (flag == L"--cwd") options.workingDirectory = value;
+    else if (flag == L"--copy-to") options.copyTo = value;
     else return usage();
   }
   // One folder per version and scenario, so runs never mix their pictures.

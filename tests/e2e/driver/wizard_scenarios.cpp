@@ -20,8 +20,9 @@ std::wstring startSetup(Driver& d, const Options& o) {
   std::wstring program = o.program;
   if (!o.copyTo.empty()) {
     d.step("copy the setup file to " + utf8(o.copyTo));
-    const auto slash = o.copyTo.find_last_of(L'\\');
-    CreateDirectoryW(o.copyTo.substr(0, slash).c_str(), nullptr);
+    // Every folder level of the destination, outermost first.
+    for (std::size_t at = o.copyTo.find(L'\\', 3); at != std::wstring::npos; at = o.copyTo.find(L'\\', at + 1))
+      CreateDirectoryW(o.copyTo.substr(0, at).c_str(), nullptr);
     d.expect(CopyFileW(o.program.c_str(), o.copyTo.c_str(), FALSE) != FALSE, "the copy to be made",
              "error " + std::to_string(GetLastError()));
     program = o.copyTo;
