@@ -23,8 +23,12 @@ velkor_driver_scenario(welcome.escape VERSIONS win7)
 velkor_driver_scenario(refusal VERSIONS win95 win98 winme nt40 win2k win2003)
 velkor_driver_scenario(licence.back VERSIONS win7)
 velkor_driver_scenario(licence.cancel VERSIONS win7)
-velkor_driver_scenario(install VERSIONS winxp vista win7 win10)
-velkor_driver_scenario(install.enter VERSIONS win7)
+velkor_driver_scenario(install VERSIONS winxp vista win7 win8 win10)
+velkor_driver_scenario(install.enter VERSIONS winxp win7)
+velkor_driver_scenario(finish.escape VERSIONS win7 winxp)
+velkor_driver_scenario(finish.closebox VERSIONS win7)
+velkor_driver_scenario(refusal.enter VERSIONS win2k)
+velkor_driver_scenario(licence.back-install VERSIONS win10)
 # Started from a copy in a folder with spaces and Chinese characters, from
 # another working directory.
 velkor_wine_test(wizard.install.copied e2e_driver VERSIONS win7 LABEL e2e TIMEOUT 300

@@ -17,6 +17,10 @@ const ScenarioEntry kScenarios[] = {
     {"licence.cancel", licenceCancel, "Cancel on the licence page: \"否(&N)\" stays, \"是(&Y)\" leaves, nothing installed"},
     {"install", fullInstallation, "Next, accept, install, finish; every result verified"},
     {"install.enter", enterInstallation, "the installation started and finished by Enter"},
+    {"finish.escape", finishByEscape, "a whole installation finished by Esc"},
+    {"finish.closebox", finishByCloseBox, "a whole installation finished by the close box"},
+    {"refusal.enter", refusalEnter, "Enter on a refused window opens the licence page; back, then Esc"},
+    {"licence.back-install", backThenInstall, "the licence left without acceptance, then a second Next and an installation"},
 };
 
 }  // namespace
@@ -29,7 +33,7 @@ const ScenarioEntry* findScenario(const std::string& name) {
 
 void listScenarios() {
   std::fputs("scenarios:\n", stderr);
-  for (const auto& s : kScenarios) std::fprintf(stderr, "  %-16s %s\n", s.name, s.summary);
+  for (const auto& s : kScenarios) std::fprintf(stderr, "  %-22s %s\n", s.name, s.summary);
 }
 
 }  // namespace velkor::e2e

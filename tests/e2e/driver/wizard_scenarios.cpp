@@ -127,12 +127,27 @@ void verifyInstallation(Driver& d, const std::wstring& setup, const testenv::Win
   verifyShortcuts(d);
 }
 
-void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, bool byEnter) {
-  d.step(byEnter ? "Enter finishes" : "\"完成\" finishes");
-  if (byEnter)
-    d.key(main, VK_RETURN);
-  else
-    d.click(main, 1001);
+enum class Finish { Button, Enter, Escape, CloseBox };
+
+void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how) {
+  switch (how) {
+    case Finish::Button:
+      d.step("\"完成\" finishes");
+      d.click(main, 1001);
+      break;
+    case Finish::Enter:
+      d.step("Enter finishes");
+      d.key(main, VK_RETURN);
+      break;
+    case Finish::Escape:
+      d.step("Esc finishes");
+      d.key(main, VK_ESCAPE);
+      break;
+    case Finish::CloseBox:
+      d.step("the close box finishes");
+      d.postClose(main);
+      break;
+  }
   if (v.major == 6 && v.minor == 0) {
     // The log-off path: the product is started minimised, then the session ends.
     d.waitExit();
@@ -142,6 +157,22 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, boo
     verifyFinishFonts(d, v);
   }
   verifyMarkerAfterFinish(d, v);
+}
+
+// Start, welcome, licence accepted, installation, finish page verified.
+HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v) {
+  const std::wstring setup = startSetup(d, o);
+  HWND main = d.waitWindow(kMainWindow);
+  d.step("the welcome page");
+  expectWelcome(d, main);
+  d.screenshot(main, "welcome");
+  HWND licence = openLicence(d, main, false);
+  tickAgree(d, licence, true);
+  d.screenshot(licence, "licence-accepted");
+  main = install(d, licence);
+  expectFinishPage(d, main, v);
+  verifyInstallation(d, setup, v);
+  return main;
 }
 
 }  // namespace
@@ -243,24 +274,65 @@ void licenceCancel(Driver& d, const Options& o) {
 
 void fullInstallation(Driver& d, const Options& o) {
   const auto& v = testenv::currentWindowsVersion();
+  finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
+}
+
+void finishByEscape(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Escape);
+}
+
+void finishByCloseBox(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::CloseBox);
+}
+
+void refusalEnter(Driver& d, const Options& o) {
+  startSetup(d, o);
+  HWND main = d.waitWindow(kMainWindow);
+  d.step("the refusal page");
+  d.expectText(main, 1001, L"确定");
+  d.expectVisible(main, 1000, false);
+  HWND licence = openLicence(d, main, true);
+  d.step("back to the refusal page");
+  d.click(licence, 1);
+  d.waitGone(licence, "the licence page");
+  main = d.waitWindow(kMainWindow);
+  d.expectText(main, 1001, L"确定");
+  d.expectText(main, 1005, L"安装失败！");
+  d.expectVisible(main, 1000, false);
+  d.step("Esc closes the wizard");
+  d.key(main, VK_ESCAPE);
+  d.waitExit();
+  verifyNothingInstalled(d);
+}
+
+void backThenInstall(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
-  d.step("the welcome page");
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
-  d.screenshot(licence, "licence-accepted");
+  tickAgree(d, licence, false);
+  d.step("back without acceptance");
+  d.click(licence, 1);
+  d.waitGone(licence, "the licence page");
+  main = d.waitWindow(kMainWindow);
+  expectWelcome(d, main);
+  // A fresh page: the box is clear again.
+  licence = openLicence(d, main, false);
+  tickAgree(d, licence, true);
   main = install(d, licence);
   expectFinishPage(d, main, v);
   verifyInstallation(d, setup, v);
-  finishAndVerify(d, main, v, false);
+  finishAndVerify(d, main, v, Finish::Button);
 }
 
 void enterInstallation(Driver& d, const Options& o) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
+  d.screenshot(main, "welcome");
   HWND licence = openLicence(d, main, true);
   tickAgree(d, licence, true);
   main = install(d, licence);
@@ -271,7 +343,7 @@ void enterInstallation(Driver& d, const Options& o) {
   d.expectText(main, 1001, L"完成");
   d.expect(d.running() && IsWindowVisible(main), "the wizard still on its finish page", "it has closed");
   verifyInstallation(d, setup, v);
-  finishAndVerify(d, main, v, true);
+  finishAndVerify(d, main, v, Finish::Enter);
 }
 
 }  // namespace velkor::e2e

@@ -12,5 +12,9 @@ void licenceBack(Driver& d, const Options& o);
 void licenceCancel(Driver& d, const Options& o);
 void fullInstallation(Driver& d, const Options& o);
 void enterInstallation(Driver& d, const Options& o);
+void finishByEscape(Driver& d, const Options& o);
+void finishByCloseBox(Driver& d, const Options& o);
+void refusalEnter(Driver& d, const Options& o);
+void backThenInstall(Driver& d, const Options& o);
 
 }  // namespace velkor::e2e
