@@ -191,6 +191,12 @@ void Driver::start(const std::wstring& program, const std::wstring& arguments, c
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   log("start " + utf8(commandLine) + " in " + quoted(folder));
+  if (process_.hProcess != nullptr) {  // an earlier program of this scenario
+    if (running()) fail("the earlier program to have ended before the next start", "it still runs");
+    CloseHandle(process_.hProcess);
+    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION{};
+  }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

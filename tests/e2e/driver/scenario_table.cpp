@@ -19,6 +19,7 @@ const ScenarioEntry kScenarios[] = {
     {"install.enter", enterInstallation, "the installation started and finished by Enter"},
     {"finish.escape", finishByEscape, "a whole installation finished by Esc"},
     {"finish.closebox", finishByCloseBox, "a whole installation finished by the close box"},
+    {"reinstall", reinstallation, "a whole installation, then a second one over it"},
     {"refusal.enter", refusalEnter, "Enter on a refused window opens the licence page; back, then Esc"},
     {"licence.back-install", backThenInstall, "the licence left without acceptance, then a second Next and an installation"},
 };

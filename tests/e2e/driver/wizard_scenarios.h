@@ -14,6 +14,7 @@ void fullInstallation(Driver& d, const Options& o);
 void enterInstallation(Driver& d, const Options& o);
 void finishByEscape(Driver& d, const Options& o);
 void finishByCloseBox(Driver& d, const Options& o);
+void reinstallation(Driver& d, const Options& o);
 void refusalEnter(Driver& d, const Options& o);
 void backThenInstall(Driver& d, const Options& o);
 
