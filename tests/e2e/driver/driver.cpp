@@ -322,8 +322,10 @@ void Driver::key(HWND dialog, UINT virtualKey) {
   log("  key " + std::to_string(virtualKey) + " to " + utf8(describe(target)));
   const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
   const LPARAM up = static_cast<LPARAM>(static_cast<DWORD>(down) | 0xC0000000u);  // previous state, released
-  if (!PostMessageW(target, WM_KEYDOWN, virtualKey, down) || !PostMessageW(target, WM_KEYUP, virtualKey, up))
+  if (!PostMessageW(target, WM_KEYDOWN, virtualKey, down))
     fail("the key to be posted", "error " + std::to_string(GetLastError()));
+  // The key press may already have closed the window (Esc, Enter).
+  if (!PostMessageW(target, WM_KEYUP, virtualKey, up)) log("  (the key's release found the window gone)");
 }
 
 void Driver::postClose(HWND window) {
