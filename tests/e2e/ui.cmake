@@ -9,7 +9,7 @@ velkor_wine_program(e2e_ui_driver
     ${CMAKE_CURRENT_LIST_DIR}/ui/ui_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui/window_driver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui/png_stored.cpp
-  LIBS velkor_wizard comctl32 user32 gdi32 advapi32)
+  LIBS velkor_wizard comctl32 user32 gdi32 advapi32 ole32 shell32 uuid)
 target_include_directories(e2e_ui_driver PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ui)
 
 # The setup file with the demo payload when the payload tool is there, else

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "window_driver.h"
+#include "win/finish_win_support.h"
 #include "lib/wine_env.h"
 #include "wizard/appearance.h"
 #include "wizard/version_gate.h"
@@ -413,6 +414,25 @@ TEST_F(Wizard, AnInstallationReachesTheFinishPage) {
   click(main, 1001);  // "完成": the product starts, the wizard ends
   expectEnds();
   EXPECT_TRUE(waitUntil([] { return processRunning(L"VelkorCrypt.exe"); }, 10000)) << "the product was started";
+
+  // What the installation left, read back with the system's own calls.
+  using namespace wintest;
+  const std::wstring dir = L"C:\\Program Files\\VelkorCrypt\\";
+  EXPECT_FALSE(fileExists(dir + L"Velkorsys.dll")) << "the font bundle is gone";
+  EXPECT_EQ(readValue(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions").bytes, utf16le(u"5.0", true));
+  EXPECT_EQ(readValue(HKEY_CLASSES_ROOT, L"*\\shell\\Velkor超级文件加密器\\command", L"").bytes,
+            utf16le(u"\"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe\" \"%1\"", true));
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  EXPECT_EQ(readLink(desktop + L"\\Velkor超级文件加密器.lnk").target, dir + L"VelkorCrypt.exe");
+  EXPECT_EQ(readLink(desktop + L"\\Velkor系统锁.lnk").target, dir + L"VelkorLock.exe");
+  EXPECT_EQ(readLink(group + L"\\Velkor超级文件加密器.lnk").target, dir + L"VelkorCrypt.exe");
+  EXPECT_EQ(readLink(group + L"\\Velkor系统锁.lnk").target, dir + L"VelkorLock.exe");
+  EXPECT_EQ(readLink(group + L"\\卸载Velkor软件.lnk").target, dir + L"Unins000.exe");
+  if (v.major == 5 && v.minor == 1)
+    EXPECT_EQ(readFile(dir + L"FirstRun.txt").size(), 20u) << "XP's first-run marker, the finish leaves it";
+  else if (sixOne)
+    EXPECT_EQ(readFile(dir + L"FirstRun.txt").size(), 56u) << "rewritten by the finish";
 }
 
 // A first installation on Vista (its fonts were missing): the finish page asks
@@ -518,6 +538,9 @@ TEST_F(Wizard, TourOfEveryPage) {
 }  // namespace velkor::e2e
 
 int main(int argc, char** argv) {
+  CoInitialize(nullptr);  // shell links are read back through COM
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int rc = RUN_ALL_TESTS();
+  CoUninitialize();
+  return rc;
 }
