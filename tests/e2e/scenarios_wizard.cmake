@@ -28,6 +28,7 @@ velkor_driver_scenario(install.enter VERSIONS winxp win7)
 velkor_driver_scenario(finish.escape VERSIONS win7 winxp)
 velkor_driver_scenario(finish.closebox VERSIONS win7)
 velkor_driver_scenario(reinstall VERSIONS winxp win7)
+velkor_driver_scenario(reinstall.generations VERSIONS win7)
 velkor_driver_scenario(refusal.enter VERSIONS win2k)
 velkor_driver_scenario(licence.back-install VERSIONS win10)
 # Started from a copy in a folder with spaces and Chinese characters, from

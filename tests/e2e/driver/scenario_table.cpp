@@ -20,6 +20,7 @@ const ScenarioEntry kScenarios[] = {
     {"finish.escape", finishByEscape, "a whole installation finished by Esc"},
     {"finish.closebox", finishByCloseBox, "a whole installation finished by the close box"},
     {"reinstall", reinstallation, "a whole installation, then a second one over it"},
+    {"reinstall.generations", earlierGenerations, "what the four earlier generations left is removed by an installation"},
     {"refusal.enter", refusalEnter, "Enter on a refused window opens the licence page; back, then Esc"},
     {"licence.back-install", backThenInstall, "the licence left without acceptance, then a second Next and an installation"},
 };

@@ -1,5 +1,8 @@
 #include "wizard_scenarios.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "lib/wine_env.h"
 #include "verify.h"
 
@@ -363,6 +366,93 @@ void enterInstallation(Driver& d, const Options& o) {
   d.expect(d.running() && IsWindowVisible(main), "the wizard still on its finish page", "it has closed");
   verifyInstallation(d, setup, v);
   finishAndVerify(d, main, v, Finish::Enter);
+}
+
+namespace {
+
+// What the four generations of the product left on a machine: handler and
+// command keys, file-type keys, shortcuts and program files of the old names.
+const wchar_t* const kOldClassKeys[] = {
+    L"*\\shellex\\ContextMenuHandlers\\VelkorCrypt",
+    L"Directory\\shellex\\ContextMenuHandlers\\VelkorCrypt",
+    L"VKA archive\\shellex\\DropHandler",
+    L"*\\shell\\Velkarencrypt or decrypt\\command",
+    L"Folder\\shell\\Velkarsuper shredder\\command",
+    L"*\\shell\\VELKORCRYPT super shredder\\command",
+    L"Folder\\shell\\VELKORCRYPT encrypt or decrypt\\command",
+    L"VKA archive\\shell\\open\\command",
+    L"VKA archive\\defaultIcon",
+};
+const wchar_t* const kOldDesktopLinks[] = {L"\\Velkarsuper Encrypt.lnk", L"\\VelkorGuard.lnk",
+                                           L"\\Uninstall.lnk", L"\\VelkorCrypt.lnk"};
+const wchar_t* const kOldGroupLinks[] = {L"\\Velkarsuper Encrypt.lnk", L"\\VelkorGuard.lnk",
+                                         L"\\Uninstall.lnk", L"\\VelkorCrypt.lnk"};
+const wchar_t* const kOldFiles[] = {L"Uninstall.exe", L"USkin.dll", L"USkin.u3", L"RisingDragon.u3",
+                                    L"VistaCn.msstyles", L"segoeui.ttf", L"VelkorCryptMenuExt.dll"};
+
+std::wstring userFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+  return path;
+}
+
+bool keyExists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void touch(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+}
+
+std::string narrowPath(const std::wstring& w) {
+  std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  if (!out.empty()) out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+void earlierGenerations(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  d.step("seed what every earlier generation left");
+  const std::wstring dir = L"C:\\Program Files\\VelkorCrypt\\";
+  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring group = userFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  for (const wchar_t* path : kOldClassKeys) {
+    HKEY key = nullptr;
+    d.expect(RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+                 ERROR_SUCCESS,
+             "seeded key " + narrowPath(path), "not created");
+    RegCloseKey(key);
+  }
+  CreateDirectoryW(L"C:\\Program Files", nullptr);
+  CreateDirectoryW(dir.c_str(), nullptr);
+  CreateDirectoryW(group.c_str(), nullptr);
+  for (const wchar_t* name : kOldDesktopLinks) touch(desktop + name);
+  for (const wchar_t* name : kOldGroupLinks) touch(group + name);
+  for (const wchar_t* name : kOldFiles) touch(dir + name);
+
+  finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
+
+  d.step("nothing of the earlier generations is left");
+  for (const wchar_t* path : kOldClassKeys)
+    d.expect(!keyExists(path), "key " + narrowPath(path) + " removed", "still there");
+  // "VKA archive\shellex" itself is never deleted, so its parent stays.
+  d.expect(keyExists(L"VKA archive\\shellex"), "\"VKA archive\\shellex\" kept", "removed");
+  for (const wchar_t* name : kOldDesktopLinks)
+    d.expect(GetFileAttributesW((desktop + name).c_str()) == INVALID_FILE_ATTRIBUTES,
+             "desktop link " + narrowPath(name) + " removed", "still there");
+  for (const wchar_t* name : kOldGroupLinks)
+    d.expect(GetFileAttributesW((group + name).c_str()) == INVALID_FILE_ATTRIBUTES,
+             "program-group link " + narrowPath(name) + " removed", "still there");
+  for (const wchar_t* name : kOldFiles)
+    d.expect(GetFileAttributesW((dir + name).c_str()) == INVALID_FILE_ATTRIBUTES,
+             "old file " + narrowPath(name) + " removed", "still there");
 }
 
 }  // namespace velkor::e2e

@@ -17,5 +17,6 @@ void finishByCloseBox(Driver& d, const Options& o);
 void reinstallation(Driver& d, const Options& o);
 void refusalEnter(Driver& d, const Options& o);
 void backThenInstall(Driver& d, const Options& o);
+void earlierGenerations(Driver& d, const Options& o);
 
 }  // namespace velkor::e2e
