@@ -25,17 +25,22 @@ const ScenarioEntry kScenarios[] = {
     {"licence.back-install", backThenInstall, "the licence left without acceptance, then a second Next and an installation"},
 };
 
+const ScenarioTable kTables[] = {tableOf(kScenarios), pageScenarios(), variantScenarios(), faultScenarios()};
+
 }  // namespace
 
 const ScenarioEntry* findScenario(const std::string& name) {
-  for (const auto& s : kScenarios)
-    if (name == s.name) return &s;
+  for (const auto& table : kTables)
+    for (const ScenarioEntry* s = table.begin; s != table.end; ++s)
+      if (name == s->name) return s;
   return nullptr;
 }
 
 void listScenarios() {
   std::fputs("scenarios:\n", stderr);
-  for (const auto& s : kScenarios) std::fprintf(stderr, "  %-22s %s\n", s.name, s.summary);
+  for (const auto& table : kTables)
+    for (const ScenarioEntry* s = table.begin; s != table.end; ++s)
+      std::fprintf(stderr, "  %-22s %s\n", s->name, s->summary);
 }
 
 }  // namespace velkor::e2e

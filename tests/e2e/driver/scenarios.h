@@ -1,6 +1,7 @@
 // The driver's scenarios: each drives one program under test from start to end.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "driver.h"
@@ -20,6 +21,19 @@ struct ScenarioEntry {
   ScenarioFunction run;
   const char* summary;
 };
+
+// The scenarios one source file defines; each file keeps its own table.
+struct ScenarioTable {
+  const ScenarioEntry* begin = nullptr;
+  const ScenarioEntry* end = nullptr;
+};
+template <std::size_t N>
+constexpr ScenarioTable tableOf(const ScenarioEntry (&entries)[N]) {
+  return {entries, entries + N};
+}
+ScenarioTable pageScenarios();     // page_scenarios.cpp
+ScenarioTable variantScenarios();  // variant_scenarios.cpp
+ScenarioTable faultScenarios();    // fault_scenarios.cpp
 
 // Every scenario the driver knows, from the files that define them.
 const ScenarioEntry* findScenario(const std::string& name);
