@@ -18,7 +18,7 @@ if(VELKOR_WIN32)
 
   velkor_wine_program(e2e_driver
     SOURCES ${e2e_driver_dir}/main.cpp ${e2e_driver_dir}/scenario_table.cpp
-            ${e2e_driver_dir}/selftest.cpp ${e2e_driver_dir}/wizard_scenarios.cpp
+            ${e2e_driver_dir}/selftest.cpp ${e2e_driver_dir}/wizard_steps.cpp ${e2e_driver_dir}/wizard_scenarios.cpp
             ${e2e_driver_dir}/page_scenarios.cpp ${e2e_driver_dir}/variant_scenarios.cpp
             ${e2e_driver_dir}/fault_scenarios.cpp
     LIBS velkor_e2e_driver)
