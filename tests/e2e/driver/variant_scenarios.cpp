@@ -238,7 +238,7 @@ HWND installWatchingNotice(Driver& d, HWND licence, Notice notice) {
       continue;
     }
     const std::wstring button = d.text(main, 1001);
-    if (button == L"完成" || button == L"确定") break;
+    if (button == wide(wizard::text::kFinishCaption) || button == wide(text::kOkCaption)) break;
     if (GetTickCount() - start > d.timeouts.install)
       d.fail("the installation to end", "1001 \"" + utf8(button) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\"");
     Sleep(50);
@@ -354,14 +354,8 @@ void fontsPrepared(Driver& d, const Options& o, const FontCase& c) {
     prepareValue(d, entries.back());
   }
   std::vector<FileState> before;
-  WIN32_FIND_DATAW found{};
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) before.push_back(fileState(folder + found.cFileName));
-    while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
+  for (const auto& name : wintest::folderEntries(folder.substr(0, folder.size() - 1)))
+    before.push_back(fileState(folder + name));
   d.log("  " + std::to_string(before.size()) + " files in the font folder");
 
   std::wstring setup;
@@ -400,10 +394,10 @@ void fontsPrepared(Driver& d, const Options& o, const FontCase& c) {
   if (expected.fangSongRegistered) {
     // The wizard counts the file name's units alone; the registry adds the
     // terminator that follows them in memory.
-    const auto v2 = readValue(HKEY_LOCAL_MACHINE, kFontsKey, fangSongEntry);
+    const auto entry = readValue(HKEY_LOCAL_MACHINE, kFontsKey, fangSongEntry);
     const std::u16string name = fonts::kFangSong.fileName;
-    d.expect(v2.type == REG_SZ && (v2.bytes == utf16le(name) || v2.bytes == utf16le(name, true)),
-             "the wizard's entry \"" + utf8(fangSongEntry) + "\" = simfang.ttf", sizeText(v2.bytes));
+    d.expect(entry.type == REG_SZ && (entry.bytes == utf16le(name) || entry.bytes == utf16le(name, true)),
+             "the wizard's entry \"" + utf8(fangSongEntry) + "\" = simfang.ttf", sizeText(entry.bytes));
   } else {
     expectNoValue(d, HKEY_LOCAL_MACHINE, kFontsKey, fangSongEntry);
   }
