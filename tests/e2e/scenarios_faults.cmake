@@ -41,6 +41,9 @@ velkor_fault_scenario(damaged.length VERSIONS winxp)
 velkor_fault_scenario(renamed VERSIONS winxp)
 # Member 1 fits on the 4 MiB disk, member 2 does not.
 velkor_fault_scenario(disk-full VERSIONS win7 TMPFS "size=4096k:drive_c/Program Files/VelkorCrypt")
+# The nine members fit (57,565,184 bytes in 4 KiB pages) with 1 MiB to spare,
+# the install directory's FangSong copy does not.
+velkor_fault_scenario(disk-full.fonts VERSIONS win7 TMPFS "size=57240k:drive_c/Program Files/VelkorCrypt")
 velkor_fault_scenario(fonts.readonly VERSIONS winxp win7 TMPFS "ro:drive_c/windows/Fonts")
 velkor_fault_scenario(fonts.missing VERSIONS winxp win7)
 velkor_fault_scenario(fonts.key VERSIONS vista win7)

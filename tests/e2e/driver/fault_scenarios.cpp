@@ -248,24 +248,29 @@ void signedSetup(Driver& d, const Options& o) {
 }
 
 // The install directory is a small disk: a member's write fails midway.
-void diskFull(Driver& d, const Options& o) {
+std::uint64_t installDiskFree(Driver& d) {
   d.step("the install directory is a small disk");
-  ULARGE_INTEGER free{}, total{};
-  d.expect(GetDiskFreeSpaceExW((kInstallDir + L"\\").c_str(), &free, &total, nullptr) != FALSE,
+  ULARGE_INTEGER free{};
+  d.expect(GetDiskFreeSpaceExW((kInstallDir + L"\\").c_str(), &free, nullptr, nullptr) != FALSE,
            "the free space of " + utf8(kInstallDir), lastError());
   d.log("  " + std::to_string(free.QuadPart) + " bytes free");
+  return free.QuadPart;
+}
+
+void diskFull(Driver& d, const Options& o) {
+  const std::uint64_t free = installDiskFree(d);
   // The first member that no longer fits is the one whose write fails.
   std::uint64_t used = 0;
   const payload::Member* failing = nullptr;
   for (const auto& m : payload::kMembers) {
     used += m.length;
-    if (used > free.QuadPart) {
+    if (used > free) {
       failing = &m;
       break;
     }
   }
   d.expect(failing != nullptr && failing->number > 1, "room for member 1 but not for the whole payload",
-           std::to_string(free.QuadPart) + " bytes free");
+           std::to_string(free) + " bytes free");
   const std::wstring destination = wide(failing->destination);
 
   HWND main = runToEnd(d, o.program);
@@ -285,6 +290,31 @@ void diskFull(Driver& d, const Options& o) {
   d.expect(!fileExists(userFolder(CSIDL_DESKTOPDIRECTORY) + wide(shortcuts::kMainLinkName)), "no desktop shortcut",
            "it exists");
   d.expect(!fileExists(userFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
+}
+
+// The disk holds the members but not the install directory's FangSong copy
+// (6.1 and later): that copy is deleted again and the installation finishes,
+// reporting nothing, as for any font copy that cannot be made.
+void diskFullAtFonts(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  const std::uint64_t free = installDiskFree(d);
+  d.expect(v.major == 6 && v.minor >= 1 && free >= payload::kPayloadSize &&
+               free < payload::kPayloadSize + fonts::kFangSong.length,
+           "a 6.1 or later system with room for the payload but not for the FangSong copy as well",
+           std::to_string(free) + " bytes free");
+  HWND main = runToEnd(d, o.program);
+  expectFinishPage(d, main, v);
+  verifyMembers(d, o.program);
+  d.step("the incomplete FangSong copy is deleted; the font folder has its fonts");
+  d.expect(!fileExists(wide(fonts::installedFangSong())), utf8(wide(fonts::installedFangSong())) + " absent",
+           "it exists");
+  for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
+    d.expect(readFile(fontsFolder() + L"\\" + wide(part->fileName)) == fontPart(d, o.program, *part),
+             narrowPath(wide(part->fileName)) + " in the font folder", "missing or different");
+  verifyRegistry(d);
+  verifyShortcuts(d);
+  // The finish then registers FangSong, its installed copy being absent.
+  finishAndVerify(d, main, v, Finish::Button);
 }
 
 // ---- Font folder and fonts key -------------------------------------------------
@@ -602,6 +632,7 @@ const ScenarioEntry kScenarios[] = {
     {"renamed", renamedSetup, "a renamed copy beside a damaged one of the first name installs"},
     {"signed", signedSetup, "a signed setup file installs the unsigned file's bytes"},
     {"disk-full", diskFull, "a member's write fails on a full disk: the failure page, the file deleted"},
+    {"disk-full.fonts", diskFullAtFonts, "the disk fills at the FangSong copy: the copy deleted, installed"},
     {"fonts.readonly", fontFolderUnwritable, "a font folder that takes no file: fonts skipped, installed"},
     {"fonts.missing", fontFolderRemoved, "no font folder: fonts skipped, installed"},
     {"fonts.key", fontsKeyDenied, "the fonts key cannot be created: one \"失败！\" box, installed"},
