@@ -49,16 +49,6 @@ std::uint64_t fileSize(const std::wstring& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// The bytes of the setup file that a member of the payload table occupies
-// (`start` counts back from the end of an unsigned file).
-std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setup, std::int64_t start, std::uint32_t length) {
-  const auto bytes = readFile(setup);
-  const auto from = static_cast<std::int64_t>(bytes.size()) + start;
-  d.expect(from >= 0 && from + length <= static_cast<std::int64_t>(bytes.size()),
-           "bytes " + std::to_string(start) + " from the end of " + utf8(setup), std::to_string(bytes.size()) + " bytes");
-  return std::vector<std::uint8_t>(bytes.begin() + from, bytes.begin() + from + length);
-}
-
 std::vector<std::uint8_t> fontPart(Driver& d, const std::wstring& setup, const payload::FontPart& part) {
   return setupSlice(d, setup, static_cast<std::int64_t>(payload::kFontBundle.start) + part.offset, part.length);
 }
