@@ -77,8 +77,9 @@ void FontStep::runSevenOrLater(BlockCopier& copier) {
   const bool palaceScriptMissing = folder.missing(fonts::kPalaceScript.fileName);
   const bool fangSongUnusable = folder.simfangUnusable();
 
-  // The FangSong file holds one font, so this addition never reports 2 and the
-  // install directory always receives its own copy.
+  // The FangSong file holds one font, so on Windows this addition never
+  // reports 2 and the install directory always receives its own copy. (Wine
+  // reports 2 for it; the copy is then skipped there.)
   if (fonts_.addFontResource(fonts::installedFangSong()) != 2 &&
       copyPartFromOwnBundle(copier, fonts::kFangSong, fonts::installedFangSong()))
     fonts_.addFontResource(fonts::kFangSong.fileName);

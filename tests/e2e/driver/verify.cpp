@@ -222,4 +222,9 @@ void waitProductWindow(Driver& d) {
   d.log("  the product's window is shown");
 }
 
+std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,
+                                     std::uint32_t length) {
+  return readSetup(d, setupFile).slice(start, length);
+}
+
 }  // namespace velkor::e2e

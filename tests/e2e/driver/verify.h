@@ -2,7 +2,9 @@
 // system's own calls and compared with the setup file and the fixed values.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver.h"
 #include "lib/wine_env.h"
@@ -27,5 +29,9 @@ void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v);
 void verifyNothingInstalled(Driver& d);
 // A top-level window captioned "VelkorCrypt.exe" (the product stand-in).
 void waitProductWindow(Driver& d);
+// Bytes of the setup file's payload: `length` from `start` (a negative offset
+// from the payload's end, as the member table counts).
+std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,
+                                     std::uint32_t length);
 
 }  // namespace velkor::e2e
