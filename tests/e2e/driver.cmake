@@ -13,8 +13,8 @@ if(VELKOR_WIN32)
     ${e2e_driver_dir}/png_writer.cpp
     ${e2e_driver_dir}/verify.cpp)
   target_include_directories(velkor_e2e_driver PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(velkor_e2e_driver PUBLIC velkor_engine velkor_registry velkor_crc32
-                        gtest gdi32 user32 shell32 ole32 uuid)
+  target_link_libraries(velkor_e2e_driver PUBLIC velkor_engine velkor_registry velkor_crc32 velkor_wizard
+                        gtest comctl32 gdi32 user32 shell32 ole32 uuid)
 
   velkor_wine_program(e2e_driver
     SOURCES ${e2e_driver_dir}/main.cpp ${e2e_driver_dir}/scenario_table.cpp
@@ -33,4 +33,22 @@ if(VELKOR_WIN32)
     ARGS driver.selftest $<TARGET_FILE:e2e_driver_testdlg> --shots ${VELKOR_E2E_SHOTS})
   velkor_wine_test(driver.close e2e_driver VERSIONS win7 LABEL e2e TIMEOUT 120
     ARGS driver.close $<TARGET_FILE:e2e_driver_testdlg> --shots ${VELKOR_E2E_SHOTS} --cwd "C:\\windows")
+
+  # velkor_driver_scenario(<scenario> VERSIONS <winver...> [TIMEOUT s] [OPTIONS ...]):
+  # one scenario of the driver against the built setup file, one ctest entry
+  # "e2e.<winver>.wizard.<scenario>" per version, for every scenarios_*.cmake.
+  if(TARGET Velkorsetup_file)
+    get_target_property(velkor_setup_dir Velkorsetup_file BINARY_DIR)
+    set(velkor_setup ${velkor_setup_dir}/Velkorsetup.exe)
+    add_dependencies(e2e_driver Velkorsetup_file)
+  endif()
+  function(velkor_driver_scenario scenario)
+    cmake_parse_arguments(A "" "TIMEOUT" "VERSIONS;OPTIONS" ${ARGN})
+    if(NOT A_TIMEOUT)
+      set(A_TIMEOUT 300)
+    endif()
+    # "wizard." keeps these apart from other e2e entries of the same page.
+    velkor_wine_test(wizard.${scenario} e2e_driver VERSIONS ${A_VERSIONS} LABEL e2e TIMEOUT ${A_TIMEOUT}
+      ARGS ${scenario} ${velkor_setup} --shots ${VELKOR_E2E_SHOTS} ${A_OPTIONS})
+  endfunction()
 endif()

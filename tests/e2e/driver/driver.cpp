@@ -183,6 +183,17 @@ void Driver::expect(bool ok, const std::string& expected, const std::string& see
 }
 
 void Driver::start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingDirectory) {
+  if (process_.hProcess != nullptr) {  // an earlier program of this scenario
+    if (running()) fail("the earlier program to have ended before the next start", "it still runs");
+    CloseHandle(process_.hProcess);
+    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
+    process_ = PROCESS_INFORMATION{};
+  }
+  process_ = launch(program, arguments, workingDirectory);
+}
+
+PROCESS_INFORMATION Driver::launch(const std::wstring& program, const std::wstring& arguments,
+                                   const std::wstring& workingDirectory) {
   std::wstring folder = workingDirectory;
   if (folder.empty()) {
     const auto slash = program.find_last_of(L'\\');
@@ -191,17 +202,12 @@ void Driver::start(const std::wstring& program, const std::wstring& arguments, c
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   log("start " + utf8(commandLine) + " in " + quoted(folder));
-  if (process_.hProcess != nullptr) {  // an earlier program of this scenario
-    if (running()) fail("the earlier program to have ended before the next start", "it still runs");
-    CloseHandle(process_.hProcess);
-    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-    process_ = PROCESS_INFORMATION{};
-  }
+  PROCESS_INFORMATION started{};
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.empty() ? nullptr : folder.c_str(), &si, &process_))
-    return;
+                     folder.empty() ? nullptr : folder.c_str(), &si, &started))
+    return started;
   const DWORD error = GetLastError();
   if (error != kElevationRequired)
     fail("the program to start", "CreateProcessW error " + std::to_string(error));
@@ -216,39 +222,52 @@ void Driver::start(const std::wstring& program, const std::wstring& arguments, c
   info.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&info) || info.hProcess == nullptr)
     fail("the program to start (elevated)", "ShellExecuteExW error " + std::to_string(GetLastError()));
-  process_.hProcess = info.hProcess;
-  process_.dwProcessId = GetProcessId(info.hProcess);
+  started.hProcess = info.hProcess;
+  started.dwProcessId = GetProcessId(info.hProcess);
+  return started;
 }
 
 bool Driver::running() const {
   return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-DWORD Driver::waitExit() {
-  if (process_.hProcess == nullptr) fail("a started program", "none");
-  if (WaitForSingleObject(process_.hProcess, timeouts.exit) != WAIT_OBJECT_0) {
+DWORD Driver::waitExit() { return waitExitOf(process_.hProcess); }
+
+DWORD Driver::waitExitOf(HANDLE process) {
+  if (process == nullptr) fail("a started program", "none");
+  if (WaitForSingleObject(process, timeouts.exit) != WAIT_OBJECT_0) {
     screenshot(nullptr, "failure");
     fail("the program to end within " + std::to_string(timeouts.exit) + " ms", "it still runs");
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_.hProcess, &code);
+  GetExitCodeProcess(process, &code);
   log("  the program ended with exit code " + std::to_string(code));
   return code;
 }
 
-HWND Driver::findWindow(const WindowQuery& query) const {
-  QueryState state{process_.dwProcessId, &query, this, nullptr};
+HWND Driver::findWindow(const WindowQuery& query) const { return findWindowOf(process_.dwProcessId, query); }
+
+HWND Driver::waitWindow(const WindowQuery& query) { return waitWindowOf(process_.dwProcessId, query); }
+
+HWND Driver::findWindowOf(DWORD processId, const WindowQuery& query) const {
+  QueryState state{processId, &query, this, nullptr};
   EnumWindows(findMatching, reinterpret_cast<LPARAM>(&state));
   return state.found;
 }
 
-HWND Driver::waitWindow(const WindowQuery& query) {
+HWND Driver::waitWindowOf(DWORD processId, const WindowQuery& query) {
   HWND found = nullptr;
   waitUntil(
       "the window " + query.name + " (" + quoted(query.caption) + ") to be shown",
-      [&] { return (found = findWindow(query)) != nullptr; },
+      [&] { return (found = findWindowOf(processId, query)) != nullptr; },
       [&] {
-        std::string seen = running() ? "" : "the program has ended; ";
+        DWORD code = STILL_ACTIVE;
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+        if (process != nullptr) {
+          GetExitCodeProcess(process, &code);
+          CloseHandle(process);
+        }
+        std::string seen = code == STILL_ACTIVE ? "" : "the program has ended; ";
         const auto others = windowsWithCaption(query.caption);
         seen += std::to_string(others.size()) + " window(s) with that caption";
         for (HWND w : others) seen += "; " + utf8(describe(w));
@@ -417,6 +436,25 @@ std::wstring Driver::screenshot(HWND window, const std::string& name) {
   }
   log("  screenshot " + utf8(path) + (written ? "" : " (not written)"));
   return written ? path : L"";
+}
+
+OtherProgram::OtherProgram(Driver& d, const std::wstring& program) : d_(d) {
+  process_ = d_.launch(program, L"", L"");
+}
+
+OtherProgram::~OtherProgram() {
+  if (process_.hProcess == nullptr) return;
+  if (running()) {
+    d_.log("the other program still runs at the end; ending it");
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+  }
+  CloseHandle(process_.hProcess);
+  if (process_.hThread != nullptr) CloseHandle(process_.hThread);
+}
+
+bool OtherProgram::running() const {
+  return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 }  // namespace velkor::e2e

@@ -70,6 +70,9 @@ class Driver {
   // Windows of the started process.
   HWND findWindow(const WindowQuery& query) const;
   HWND waitWindow(const WindowQuery& query);
+  // Windows of another process of the scenario (see OtherProgram).
+  HWND findWindowOf(DWORD processId, const WindowQuery& query) const;
+  HWND waitWindowOf(DWORD processId, const WindowQuery& query);
   void waitGone(HWND window, const std::string& what);
 
   HWND control(HWND dialog, int id) const;
@@ -98,12 +101,39 @@ class Driver {
   std::wstring screenshot(HWND window, const std::string& name);
 
  private:
+  friend class OtherProgram;
+  // CreateProcessW, or the shell's elevation for a program that asks for it.
+  PROCESS_INFORMATION launch(const std::wstring& program, const std::wstring& arguments,
+                             const std::wstring& workingDirectory);
+  DWORD waitExitOf(HANDLE process);
+
   std::string scenario_;
   std::string step_ = "start";
   std::wstring shots_;
   FILE* logFile_ = nullptr;
   PROCESS_INFORMATION process_{};
   int shotNumber_ = 0;
+};
+
+// A further program run beside the one Driver::start started (a second
+// instance, a renamed copy), logged and failing through the same driver.
+class OtherProgram {
+ public:
+  // Starts `program` in its own folder.
+  OtherProgram(Driver& d, const std::wstring& program);
+  // Ends it when it still runs.
+  ~OtherProgram();
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+
+  bool running() const;
+  HWND findWindow(const WindowQuery& query) const { return d_.findWindowOf(process_.dwProcessId, query); }
+  HWND waitWindow(const WindowQuery& query) { return d_.waitWindowOf(process_.dwProcessId, query); }
+  DWORD waitExit() { return d_.waitExitOf(process_.hProcess); }
+
+ private:
+  Driver& d_;
+  PROCESS_INFORMATION process_{};
 };
 
 // Every top-level window (of any process) with this caption.

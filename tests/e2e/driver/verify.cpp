@@ -180,6 +180,12 @@ void verifyMarkerAfterFinish(Driver& d, const testenv::WindowsVersion& v) {
   expectAbsent(d, kInstallDir + L"Velkorsys.dll");
 }
 
+void verifyLogoffCleanup(Driver& d) {
+  d.step("verify the log-off procedure's clean-up");
+  expectAbsent(d, kInstallDir + L"PALSCRI.TTF");
+  d.expect(fileExists(fontsFolder() + L"PALSCRI.TTF"), "the font folder's PALSCRI.TTF kept", "it is gone");
+}
+
 void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
   if (!(v.major == 6 && v.minor >= 1)) return;
   d.step("verify the fonts the finish registers");

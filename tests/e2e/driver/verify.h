@@ -20,6 +20,9 @@ void verifyRegistry(Driver& d);
 void verifyShortcuts(Driver& d);
 // The first-run marker after the finish (or after the sequence on 5.1).
 void verifyMarkerAfterFinish(Driver& d, const testenv::WindowsVersion& v);
+// What the log-off procedure of a first installation on 6.0 cleans up: the
+// copy of Palace Script beside the setup is gone, the font folder keeps its own.
+void verifyLogoffCleanup(Driver& d);
 // The font entries the finish registers on 6.1 and later.
 void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v);
 // Nothing of an installation is there.

@@ -10,14 +10,24 @@
 namespace velkor::e2e {
 
 void welcomePage(Driver& d, const Options& o) {
-  startSetup(d, o);
+  const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the welcome page");
   expectWelcome(d, main);
+  d.expectVisible(main, 1018, true);
   d.screenshot(main, "welcome");
+  expectLayout(d, main, setup, Dialog::Main);
+  const RECT banner = [&] {
+    RECT r{};
+    GetWindowRect(d.control(main, 1013), &r);
+    return r;
+  }();
+  d.expect(banner.right - banner.left == 136 && banner.bottom - banner.top == 232,
+           "the banner 136x232 (it shows GIF 206)",
+           std::to_string(banner.right - banner.left) + "x" + std::to_string(banner.bottom - banner.top));
   d.step("Cancel closes the wizard");
   d.click(main, 1001);
-  d.waitExit();
+  expectEnds(d);
   verifyNothingInstalled(d);
 }
 
@@ -27,7 +37,7 @@ void welcomeEscape(Driver& d, const Options& o) {
   d.step("Esc on the welcome page");
   expectWelcome(d, main);
   d.key(main, VK_ESCAPE);
-  d.waitExit();
+  expectEnds(d);
   verifyNothingInstalled(d);
 }
 
@@ -48,36 +58,55 @@ void refusalPage(Driver& d, const Options& o) {
   d.expectText(main, 1001, L"确定");
   d.expectVisible(main, 1000, false);
   d.screenshot(main, "refusal");
+  // Enter still runs the Next command; back from the licence page, the window
+  // is the refusal page again.
+  HWND licence = openLicence(d, main, true);
+  d.step("back to the refusal page");
+  d.click(licence, 1);
+  d.waitGone(licence, "the licence page");
+  main = d.waitWindow(kMainWindow);
+  d.expectText(main, 1005, L"安装失败！");
+  d.expectVisible(main, 1000, false);
   d.step("\"确定\" closes the wizard");
   d.click(main, 1001);
-  d.waitExit();
+  expectEnds(d);
   verifyNothingInstalled(d);
 }
 
 void licenceBack(Driver& d, const Options& o) {
-  startSetup(d, o);
+  const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.screenshot(main, "welcome");
   HWND licence = openLicence(d, main, false);
-  d.step("tick and clear the agree box");
-  tickAgree(d, licence, true);
-  d.screenshot(licence, "licence-ticked");
-  tickAgree(d, licence, false);
+  expectLayout(d, licence, setup, Dialog::Licence);
+  for (int round = 1; round <= 2; ++round) {
+    d.step("tick and clear the agree box, round " + std::to_string(round));
+    tickAgree(d, licence, true);
+    if (round == 1) d.screenshot(licence, "licence-ticked");
+    tickAgree(d, licence, false);
+  }
   d.step("back without acceptance");
   d.click(licence, 1);
   d.waitGone(licence, "the licence page");
   main = d.waitWindow(kMainWindow);
   expectWelcome(d, main);
   d.screenshot(main, "welcome-again");
+  // Enter opens a fresh page: the box is clear again.
+  licence = openLicence(d, main, true);
+  d.step("back once more");
+  d.click(licence, 1);
+  d.waitGone(licence, "the licence page");
+  main = d.waitWindow(kMainWindow);
   d.step("Cancel closes the wizard");
   d.click(main, 1001);
-  d.waitExit();
+  expectEnds(d);
   verifyNothingInstalled(d);
 }
 
 void licenceCancel(Driver& d, const Options& o) {
-  startSetup(d, o);
+  const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
+  d.screenshot(main, "welcome");
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   d.step("Cancel asks for confirmation");
@@ -90,23 +119,31 @@ void licenceCancel(Driver& d, const Options& o) {
   d.expectText(exitDialog, 1, L"是(&Y)");
   d.expectText(exitDialog, 2, L"否(&N)");
   d.screenshot(exitDialog, "exit-confirmation");
+  expectLayout(d, exitDialog, setup, Dialog::Exit);
   d.step("\"否(&N)\" returns to the licence page as it was");
   d.click(exitDialog, 2);
   d.waitGone(exitDialog, "the exit confirmation");
   licence = d.waitWindow(kLicencePage);
   d.expect(d.checked(licence, 1017), "the agree box still ticked", "clear");
   d.expectText(licence, 1, kInstall);
+  d.step("Esc on the licence page asks too; Esc on the confirmation stays");
+  d.key(licence, VK_ESCAPE);
+  exitDialog = d.waitWindow(kExitDialog);
+  d.key(exitDialog, VK_ESCAPE);
+  d.waitGone(exitDialog, "the exit confirmation");
+  licence = d.waitWindow(kLicencePage);
+  d.expect(d.checked(licence, 1017), "the agree box still ticked", "clear");
   d.step("\"是(&Y)\" leaves the setup");
   d.click(licence, 2);
   exitDialog = d.waitWindow(kExitDialog);
   d.click(exitDialog, 1);
-  d.waitExit();
+  expectEnds(d);
   verifyNothingInstalled(d);
 }
 
 void fullInstallation(Driver& d, const Options& o) {
   const auto& v = testenv::currentWindowsVersion();
-  finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
+  finishAndVerify(d, installToFinishPage(d, o, v, true), v, Finish::Button);
 }
 
 void finishByEscape(Driver& d, const Options& o) {

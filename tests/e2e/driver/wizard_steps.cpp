@@ -2,10 +2,20 @@
 #include "wizard_steps.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
 
 #include "lib/wine_env.h"
+#include "resources/resource_ids.h"
 #include "verify.h"
+#include "wizard/appearance.h"
+#include "wizard/control_ids.h"
+#include "wizard/texts.h"
 
 namespace velkor::e2e {
 
@@ -78,12 +88,16 @@ void tickAgree(Driver& d, HWND licence, bool on) {
   d.waitText(licence, 1, on ? kInstall : kBack);
 }
 
-// From the licence page with the box ticked to the finish page.
-HWND install(Driver& d, HWND licence) {
-  d.step("accept and install");
+namespace {
+
+// Clicks "安装 (&I)" and returns the main window, shown again.
+HWND startInstallation(Driver& d, HWND licence) {
   d.click(licence, 1);
   d.waitGone(licence, "the licence page");
-  HWND main = d.waitWindow(kMainWindow);
+  return d.waitWindow(kMainWindow);
+}
+
+HWND awaitInstallationEnd(Driver& d, HWND main) {
   d.waitUntil(
       "the installation to end (1001 \"完成\" or \"确定\")",
       [&] {
@@ -94,6 +108,32 @@ HWND install(Driver& d, HWND licence) {
       d.timeouts.install);
   d.screenshot(main, "finish");
   return main;
+}
+
+std::wstring wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+}  // namespace
+
+// From the licence page with the box ticked to the finish page.
+HWND install(Driver& d, HWND licence) {
+  d.step("accept and install");
+  return awaitInstallationEnd(d, startInstallation(d, licence));
+}
+
+HWND installWatchingProgress(Driver& d, HWND licence) {
+  d.step("accept and install, watching the progress page");
+  HWND main = startInstallation(d, licence);
+  d.waitText(main, ctl::kCancelFinish, wide(wizard::text::kLaterCaption));
+  d.expectVisible(main, ctl::kNext, false);
+  d.expectVisible(main, ctl::kProgress, true);
+  d.expectVisible(main, ctl::kStatus, true);
+  d.expectVisible(main, ctl::kAnimation, false);
+  d.expectText(main, ctl::kLine2, wide(wizard::text::kInstallLine2));
+  d.screenshot(main, "progress");
+  d.step("Esc and a close request change nothing while it runs");
+  d.key(main, VK_ESCAPE);
+  d.postClose(main);
+  return awaitInstallationEnd(d, main);
 }
 
 void expectFinishPage(Driver& d, HWND main, const testenv::WindowsVersion& v) {
@@ -148,9 +188,10 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
   if (v.major == 6 && v.minor == 0) {
     // The log-off path: the product is started minimised, then the session ends.
     d.waitExit();
+    verifyLogoffCleanup(d);
   } else {
     waitProductWindow(d);
-    d.waitExit();
+    expectEnds(d);
     verifyFinishFonts(d, v);
   }
   verifyMarkerAfterFinish(d, v);
@@ -158,6 +199,10 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
 
 // Start, welcome, licence accepted, installation, finish page verified.
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v) {
+  return installToFinishPage(d, o, v, false);
+}
+
+HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress) {
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the welcome page");
@@ -166,10 +211,135 @@ HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVers
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   d.screenshot(licence, "licence-accepted");
-  main = install(d, licence);
+  main = watchProgress ? installWatchingProgress(d, licence) : install(d, licence);
   expectFinishPage(d, main, v);
   verifyInstallation(d, setup, v);
   return main;
+}
+
+void expectEnds(Driver& d) {
+  const DWORD code = d.waitExit();
+  d.expect(code == 0, "the wizard to end with exit code 0", "exit code " + std::to_string(code));
+}
+
+namespace {
+
+INT_PTR CALLBACK inertDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+wizard::Rect placeIn(HWND dialog, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string describeRect(const wizard::Rect& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
+
+// The controls (by identifier, client coordinates) and the window's size
+// (ids::kDialog) of one of the setup file's dialog templates, made in this
+// process as the system makes them, before any correction.
+std::map<int, wizard::Rect> templateLayout(Driver& d, const std::wstring& setupFile, int dialogId) {
+  static const HMODULE richEdit = LoadLibraryW(L"riched32.dll");  // the licence page's agreement
+  (void)richEdit;
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  HMODULE module = LoadLibraryExW(setupFile.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  d.expect(module != nullptr, "the setup file loaded as data", "error " + std::to_string(GetLastError()));
+  HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(dialogId), nullptr, inertDialog, 0);
+  const DWORD error = GetLastError();
+  std::map<int, wizard::Rect> layout;
+  if (dialog != nullptr) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      const int id = GetDlgCtrlID(child);
+      if (id != 0 && id != 0xFFFF) layout[id] = placeIn(dialog, child);  // unnamed statics are not compared
+    }
+    RECT w{};
+    GetWindowRect(dialog, &w);
+    layout[wizard::ids::kDialog] = {0, 0, w.right - w.left, w.bottom - w.top};
+    DestroyWindow(dialog);
+  }
+  FreeLibrary(module);
+  d.expect(dialog != nullptr, "dialog template " + std::to_string(dialogId) + " made from the setup file",
+           "error " + std::to_string(error));
+  return layout;
+}
+
+}  // namespace
+
+void expectLayout(Driver& d, HWND dialog, const std::wstring& setupFile, Dialog which, bool yahei) {
+  namespace layout = wizard::layout;
+  const auto& v = testenv::currentWindowsVersion();
+  const wizard::LayoutClass layoutClass = wizard::layoutClass(v.major, v.minor);
+  int templateId = 0;
+  wizard::MoveTable tables[2]{};
+  std::vector<int> placeOnly;  // picture controls take their picture's size
+  switch (which) {
+    case Dialog::Main:
+      d.step("the main window's layout");
+      templateId = IDD_VELKARSETUP_DIALOG;
+      tables[0] = layout::mainCommon();
+      tables[1] = layout::mainForClass(layoutClass);
+      placeOnly = {ctl::kBanner, ctl::kAnimation};
+      break;
+    case Dialog::Licence:
+      d.step("the licence page's layout");
+      templateId = IDD_TS;
+      tables[0] = layout::licenceCommon();
+      tables[1] = layout::licenceForClass(layoutClass);
+      break;
+    case Dialog::Exit:
+      d.step("the exit confirmation's layout");
+      templateId = IDD_EXIT;
+      tables[0] = layout::exitCommon();
+      tables[1] = layout::exitForClass(layoutClass);
+      placeOnly = {ctl::kBanner, ctl::kAnimation};
+      break;
+  }
+  auto expected = templateLayout(d, setupFile, templateId);
+  for (const auto& table : tables)
+    for (const auto& move : table) expected[move.target] = wizard::applyMove(expected[move.target], move);
+  // The font step moves the third line one pixel right when it picks Yahei.
+  if (yahei && which == Dialog::Main)
+    expected[ctl::kLine3] = wizard::applyMove(expected[ctl::kLine3], {ctl::kLine3, 1, 0, 0, 0});
+
+  RECT w{};
+  GetWindowRect(dialog, &w);
+  const wizard::Rect& size = expected.at(wizard::ids::kDialog);
+  d.expect(w.right - w.left == size.width && w.bottom - w.top == size.height,
+           "the window " + std::to_string(size.width) + "x" + std::to_string(size.height),
+           std::to_string(w.right - w.left) + "x" + std::to_string(w.bottom - w.top));
+  std::string wrong;
+  for (const auto& [id, want] : expected) {
+    if (id == wizard::ids::kDialog) continue;
+    const wizard::Rect got = placeIn(dialog, d.control(dialog, id));
+    const bool sizeCounts = std::find(placeOnly.begin(), placeOnly.end(), id) == placeOnly.end();
+    if (got.left != want.left || got.top != want.top ||
+        (sizeCounts && (got.width != want.width || got.height != want.height)))
+      wrong += "; " + std::to_string(id) + " at " + describeRect(got) + " for " + describeRect(want);
+  }
+  d.expect(wrong.empty(), std::to_string(expected.size() - 1) + " controls where the template and the tables put them",
+           wrong.empty() ? "" : wrong.substr(2));
+}
+
+void installYahei(Driver& d, const std::wstring& fileName) {
+  const std::wstring target = L"C:\\WINDOWS\\Fonts\\" + fileName;
+  d.expect(CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\wqy\\wqy-microhei.ttc", target.c_str(), FALSE) != FALSE,
+           "a CJK font copied to " + utf8(target), "error " + std::to_string(GetLastError()));
+}
+
+bool programRunning(const std::wstring& exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL ok = Process32FirstW(snapshot, &entry); ok && !found; ok = Process32NextW(snapshot, &entry))
+    found = _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
+  CloseHandle(snapshot);
+  return found;
 }
 
 std::wstring userFolder(int csidl) {

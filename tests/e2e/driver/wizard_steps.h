@@ -39,6 +39,28 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
 // Start, welcome, licence accepted, installation, finish page verified.
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v);
 
+// A variant of the above that also checks the progress page on the way and
+// that Esc and a close request there change nothing.
+HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress);
+// From the licence page with the box ticked: the progress page checked while
+// the installation runs, then on to its end, as install() does.
+HWND installWatchingProgress(Driver& d, HWND licence);
+// The wizard ends with exit code 0.
+void expectEnds(Driver& d);
+
+// The wizard's three dialogs, for a layout check.
+enum class Dialog { Main, Licence, Exit };
+// The running dialog's size and its controls' places and sizes against the
+// setup file's own dialog template, as the system makes it, corrected by the
+// wizard's move tables for this system's layout class (and, for the main
+// window with Yahei, the font step's extra move).
+void expectLayout(Driver& d, HWND dialog, const std::wstring& setupFile, Dialog which, bool yahei = false);
+// Puts the system's CJK font at C:\WINDOWS\Fonts\<fileName>, where the
+// wizard looks for Yahei.
+void installYahei(Driver& d, const std::wstring& fileName);
+// Whether a process with this executable name runs in the prefix.
+bool programRunning(const std::wstring& exeName);
+
 std::wstring userFolder(int csidl);
 bool keyExists(const std::wstring& classesPath);  // under HKEY_CLASSES_ROOT
 void touch(const std::wstring& path);
