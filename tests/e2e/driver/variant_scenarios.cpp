@@ -250,13 +250,13 @@ HWND installWatchingNotice(Driver& d, HWND licence, Notice notice) {
 }
 
 // Start, welcome, licence accepted; returns the licence page.
-HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup) {
+HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup, bool nextByEnter = false) {
   *setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the welcome page");
   expectWelcome(d, main);
   d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, false);
+  HWND licence = openLicence(d, main, nextByEnter);
   tickAgree(d, licence, true);
   return licence;
 }
@@ -546,7 +546,9 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
 
   d.step("the second installation, over the running program");
   std::wstring setup;
-  HWND main = installWatchingNotice(d, toAcceptedLicence(d, o, &setup), Notice::Never);
+  // The Enter variant also opens the licence page by Enter: the failure page
+  // of an Enter-started installation must wait for the user all the same.
+  HWND main = installWatchingNotice(d, toAcceptedLicence(d, o, &setup, how == Finish::Enter), Notice::Never);
 
   d.step("the failure page names the running program");
   d.expectText(main, 1001, wide(text::kOkCaption));
@@ -589,6 +591,10 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
       d.key(main, VK_ESCAPE);
       break;
     case Finish::Enter:
+      d.step("the failure page stays after the Enter-started installation");
+      Sleep(1500);
+      d.expect(d.running() && IsWindowVisible(main), "the wizard still on its failure page", "it has closed");
+      d.expectText(main, 1001, wide(text::kOkCaption));
       d.step("Enter closes the failure page");
       d.key(main, VK_RETURN);
       break;
@@ -626,7 +632,7 @@ const ScenarioEntry kScenarios[] = {
     {"registry.lockpa-dword", lockFlagNumber, "\"Lockpa\" as REG_DWORD counts as unreadable"},
     {"reinstall.running", runningByButton, "the main program runs: the failure page, \"确定\" only closes"},
     {"reinstall.running.escape", runningByEscape, "the main program runs: Esc on the failure page only closes"},
-    {"reinstall.running.enter", runningByEnter, "the main program runs: Enter on the failure page only closes"},
+    {"reinstall.running.enter", runningByEnter, "the main program runs, Next by Enter: the failure page stays, Enter only closes"},
 };
 
 }  // namespace
