@@ -95,6 +95,22 @@ Started start(const std::wstring& program) {
   return s;
 }
 
+// The base names of the modules loaded in a process.
+std::vector<std::wstring> modulesOf(HANDLE process) {
+  std::vector<HMODULE> modules(512);
+  DWORD needed = 0;
+  std::vector<std::wstring> names;
+  if (!EnumProcessModules(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed))
+    return names;
+  modules.resize(std::min<std::size_t>(modules.size(), needed / sizeof(HMODULE)));
+  for (HMODULE m : modules) {
+    wchar_t name[MAX_PATH] = {};
+    if (GetModuleBaseNameW(process, m, name, MAX_PATH)) names.push_back(CharLowerW(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 void end(Started& s) {
   if (s.process.hProcess == nullptr) return;
   TerminateProcess(s.process.hProcess, 0);
@@ -177,6 +193,7 @@ int wmain(int argc, wchar_t** argv) {
   // fresh prefix also fills Wine's caches.
   std::vector<double> wizard, minimal;
   std::uint64_t wizardWelcomePeak = 0, minimalPeak = 0;
+  std::vector<std::wstring> wizardModules, minimalModules;
   int unpainted = 0;
   for (int run = -1; run < kRuns; ++run) {
     for (const bool isWizard : {true, false}) {
@@ -190,6 +207,7 @@ int wmain(int argc, wchar_t** argv) {
       if (run >= 0) (isWizard ? wizard : minimal).push_back(s.seconds);
       const std::uint64_t peak = peakWorkingSet(s.process.hProcess);
       (isWizard ? wizardWelcomePeak : minimalPeak) = std::max(isWizard ? wizardWelcomePeak : minimalPeak, peak);
+      if (run == kRuns - 1) (isWizard ? wizardModules : minimalModules) = modulesOf(s.process.hProcess);
       end(s);
     }
   }
@@ -207,6 +225,13 @@ int wmain(int argc, wchar_t** argv) {
   row("  polls that saw a shown window not yet painted", std::to_string(unpainted), 0, "");
   row("peak working set, wizard on its welcome page", mib(wizardWelcomePeak), 0, "");
   row("peak working set, minimal dialog program", mib(minimalPeak), 0, "");
+  row("  modules loaded on the first page: wizard / minimal",
+      std::to_string(wizardModules.size()) + " / " + std::to_string(minimalModules.size()), 0, "");
+  std::string extra;
+  for (const auto& name : wizardModules)
+    if (!std::binary_search(minimalModules.begin(), minimalModules.end(), name))
+      extra += (extra.empty() ? "" : " ") + utf8(std::u16string(name.begin(), name.end()));
+  std::printf("  (only in the wizard: %s)\n", extra.c_str());
   if (installedPeak == 0) {
     std::printf("bench: the driven installation gave no figure: %s\n", failure.c_str());
     return 1;
