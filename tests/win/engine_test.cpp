@@ -18,7 +18,7 @@
 #include "engine/install_paths.h"
 #include "engine/install_sequence.h"
 #include "engine/payload_layout.h"
-#include "fakes/fake_wizard_view.h"
+#include "lib/pumping_view.h"
 #include "lib/wine_env.h"
 #include "platform/win32_system.h"
 #include "unit/engine_file_system_contract.h"
@@ -90,24 +90,6 @@ Listing listing(const std::wstring& folder) {
   return out;
 }
 
-// Records like the unit tests' view and pumps the thread's real queue the
-// way the wizard does: peek without removing, then fetch and dispatch one.
-class PumpingView : public fakes::FakeWizardView {
- public:
-  void pumpMessages() override {
-    FakeWizardView::pumpMessages();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!GetMessageW(&msg, nullptr, 0, 0)) {
-        PostQuitMessage(0);
-        break;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-};
-
 // A message-only window that notes whether the install directory existed when
 // a posted message reached it.
 constexpr UINT kProbe = WM_APP + 7;
@@ -145,7 +127,7 @@ class SystemWithSetupAt : public Win32System {
 };
 
 struct Installation {
-  PumpingView view;
+  testlib::PumpingView view;
   WizardState state;
   testing::RecordingOperations operations;
   Installation() {

@@ -10,7 +10,7 @@
 #include "engine/machine_number.h"
 #include "engine/payload_layout.h"
 #include "engine/pe_certificate.h"
-#include "fakes/fake_wizard_view.h"
+#include "lib/pumping_view.h"
 #include "lib/wine_env.h"
 #include "platform/win32_finish_ports.h"
 #include "platform/win32_registry.h"
@@ -21,19 +21,6 @@ namespace velkor {
 namespace {
 
 using namespace wintest;
-
-// Records what the installation writes, and keeps the thread's queue moving.
-class PumpingView : public fakes::FakeWizardView {
- public:
-  void pumpMessages() override {
-    FakeWizardView::pumpMessages();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-};
 
 const std::wstring kInstallDir = L"C:\\Program Files\\VelkorCrypt\\";
 
@@ -50,7 +37,7 @@ struct RealInstallation : ::testing::Test {
   Win32Libraries libraries;
   Win32SpecialFolders folders;
   Win32ShellLinks links;
-  PumpingView view;
+  testlib::PumpingView view;
   WizardState state;
   std::vector<std::uint8_t> setup;
   std::size_t payloadEnd = 0;  // a signed setup file has its certificate table behind it

@@ -1,0 +1,232 @@
+// What the bench programs share: a clock, a window with a real progress bar,
+// the view that times the pumps and forwards the bar's messages to that
+// window, files in blocks, the process's peak memory, and the result rows
+// that scripts/bench gathers into one table.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lib/pumping_view.h"
+#include "platform/wizard_view.h"
+
+namespace velkor::bench {
+
+inline double now() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / frequency;
+}
+
+template <typename T>
+T median(std::vector<T> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? T{} : values[values.size() / 2];
+}
+
+// One row of the table: what, the figure, the ratio against its plain
+// counterpart (or a dash), and the goal. Lines start with "| " so that
+// scripts/bench can gather the rows of every program.
+inline void row(const char* what, const std::string& figure, double ratio, const char* goal) {
+  char r[32] = "-";
+  if (ratio > 0) std::snprintf(r, sizeof r, "%.2f", ratio);
+  std::printf("| %-58s | %26s | %6s | %-10s |\n", what, figure.c_str(), r, goal);
+  std::fflush(stdout);
+}
+
+// A heading row for the figures that follow.
+inline void section(const std::string& title) {
+  std::printf("| %-58s | %26s | %6s | %-10s |\n", ("== " + title).c_str(), "", "", "");
+  std::fflush(stdout);
+}
+
+inline std::string format(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+inline std::string utf8(const std::u16string& text) {
+  const auto* w = reinterpret_cast<const wchar_t*>(text.c_str());
+  std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w, -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  if (!out.empty()) out.pop_back();
+  return out;
+}
+inline std::string ms(double seconds) { return format("%.1f ms", seconds * 1000); }
+inline std::string mib(std::uint64_t bytes) { return format("%.1f MiB", bytes / 1048576.0); }
+
+// A visible top-level window with the main window's progress bar (control
+// 1011 of dialog 102, 151 x 11 dialog units at Tahoma 9) and status line.
+class ProgressWindow {
+ public:
+  ProgressWindow() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"VelkorBenchProgress";
+    RegisterClassW(&wc);
+    window = CreateWindowExW(0, wc.lpszClassName, L"bench", WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 40,
+                             400, 270, nullptr, nullptr, instance, nullptr);
+    status = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_LEFT, 143, 137, 240, 14, window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ctl::kStatus)), instance, nullptr);
+    bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 143, 154, 227, 18,
+                          window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ctl::kProgress)), instance,
+                          nullptr);
+    UpdateWindow(window);
+    testlib::pumpThreadQueue();
+  }
+  ~ProgressWindow() { DestroyWindow(window); }
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+  HWND window = nullptr;
+  HWND status = nullptr;
+  HWND bar = nullptr;
+};
+
+// The tests' pumping view, timing every pump; with a window it also sends
+// the progress bar's messages to the real bar (which repaints at each step)
+// and writes the status line, as the main window does.
+class BenchView : public testlib::PumpingView {
+ public:
+  explicit BenchView(ProgressWindow* window = nullptr) : window_(window) {}
+
+  void setText(int control, const std::u16string& text) override {
+    PumpingView::setText(control, text);
+    if (window_ != nullptr && control == ctl::kStatus)
+      SetWindowTextW(window_->status, reinterpret_cast<const wchar_t*>(text.c_str()));
+  }
+  void setProgressRange(std::uint16_t lower, std::uint16_t upper) override {
+    PumpingView::setProgressRange(lower, upper);
+    send(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
+  }
+  void setProgressStep(int step) override {
+    PumpingView::setProgressStep(step);
+    send(PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+  }
+  void setProgressPos(int pos) override {
+    PumpingView::setProgressPos(pos);
+    send(PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+  }
+  void stepProgress() override {
+    PumpingView::stepProgress();
+    const double t = now();
+    send(PBM_STEPIT, 0, 0);
+    inSteps += now() - t;
+  }
+  void pumpMessages() override {
+    const double t = now();
+    if (last_ > 0 && t - last_ > longestGap) {
+      longestGap = t - last_;
+      longestGapAfter = text(ctl::kStatus).value_or(u"");
+    }
+    PumpingView::pumpMessages();
+    last_ = now();
+    inPumps += last_ - t;
+  }
+
+  double longestGap = 0;  // from the end of one pump to the start of the next
+  std::u16string longestGapAfter;  // the status line when that gap ended
+  double inPumps = 0;     // seconds spent dispatching messages
+  double inSteps = 0;     // seconds spent in PBM_STEPIT (the bar's repaint)
+
+ private:
+  void send(UINT message, WPARAM w, LPARAM l) {
+    if (window_ != nullptr) SendMessageW(window_->bar, message, w, l);
+  }
+  ProgressWindow* window_;
+  double last_ = 0;
+};
+
+inline bool writeFile(const wchar_t* path, const std::uint8_t* data, std::size_t size) {
+  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  const bool ok = WriteFile(f, data, static_cast<DWORD>(size), &put, nullptr) && put == size;
+  CloseHandle(f);
+  return ok;
+}
+
+// The last `size` bytes of a file.
+inline std::vector<std::uint8_t> readTail(const wchar_t* path, std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  FILE* f = _wfopen(path, L"rb");
+  if (f == nullptr) return {};
+  _fseeki64(f, -static_cast<std::int64_t>(size), SEEK_END);
+  bytes.resize(std::fread(bytes.data(), 1, size, f));
+  std::fclose(f);
+  return bytes;
+}
+
+inline std::wstring modulePath() {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  return std::wstring(buffer.data(), n);
+}
+
+// A Unix path from the build (ctest arguments) as Wine's drive Z: sees it.
+inline std::wstring windowsPath(const std::wstring& path) {
+  if (path.empty() || path[0] != L'/') return path;
+  std::wstring out = L"Z:" + path;
+  std::replace(out.begin(), out.end(), L'/', L'\\');
+  return out;
+}
+
+// Peak working set as Windows reports it for a process.
+inline std::uint64_t peakWorkingSet(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+// The Unix kernel's own high-water mark (VmHWM) of the running Wine process
+// whose Unix command line holds `marker`, read through drive Z:, to check
+// what Wine reports. (Z:\proc\self would be the wineserver's: the server
+// opens files for its clients.) 0 when no such process is found.
+inline std::uint64_t unixHighWaterMark(const std::string& marker) {
+  WIN32_FIND_DATAW d;
+  HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &d);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  std::uint64_t found = 0;
+  do {
+    if (d.cFileName[0] < L'0' || d.cFileName[0] > L'9') continue;
+    const std::wstring dir = std::wstring(L"Z:\\proc\\") + d.cFileName;
+    FILE* f = _wfopen((dir + L"\\cmdline").c_str(), L"rb");
+    if (f == nullptr) continue;
+    char buffer[4096];
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    std::fclose(f);
+    std::string command(buffer, n);
+    std::replace(command.begin(), command.end(), '\0', ' ');
+    if (command.find(marker) == std::string::npos) continue;
+    f = _wfopen((dir + L"\\status").c_str(), L"r");
+    if (f == nullptr) continue;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, f))
+      if (std::sscanf(line, "VmHWM: %llu kB", &kib) == 1) break;
+    std::fclose(f);
+    found = kib * 1024;
+    break;
+  } while (FindNextFileW(h, &d));
+  FindClose(h);
+  return found;
+}
+
+}  // namespace velkor::bench

@@ -1,0 +1,242 @@
+// The real Velkorsetup.exe under Wine, watched from this measuring process:
+//   - start to first painted window, against a minimal dialog program built
+//     beside this bench, started alternately in the same run, medians of N;
+//   - the wizard's peak working set on its welcome page and at the end of a
+//     whole installation driven through its pages (Next, agree, Install).
+// "Painted" is seen the same way for both programs: from CreateProcessW until
+// a visible top-level window of the new process exists and neither it nor any
+// visible child of it has anything left to paint (an empty update region:
+// each has been through BeginPaint). Prints one row per figure.
+//   bench_wizard_start <Velkorsetup.exe> <minimal dialog.exe>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "engine/failure_display.h"
+#include "platform/wizard_view.h"
+#include "wizard/control_ids.h"
+#include "wizard/texts.h"
+
+namespace {
+
+using namespace velkor;
+using namespace velkor::bench;
+
+struct Started {
+  PROCESS_INFORMATION process{};
+  HWND window = nullptr;
+  double seconds = -1;      // CreateProcessW to painted
+  int unpaintedPolls = 0;   // polls that saw the window visible but not yet painted
+};
+
+// A visible top-level window of the process that has the control `id` (0: any).
+HWND windowOf(DWORD pid, int id) {
+  struct Search {
+    DWORD pid;
+    int id;
+    HWND found;
+  } search{pid, id, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM l) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<Search*>(l);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
+        if (s->id != 0 && GetDlgItem(w, s->id) == nullptr) return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool nothingToPaint(HWND w) {
+  if (GetUpdateRect(w, nullptr, FALSE)) return false;
+  bool clean = true;
+  EnumChildWindows(
+      w,
+      [](HWND child, LPARAM l) WINAPI -> BOOL {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+          *reinterpret_cast<bool*>(l) = false;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&clean));
+  return clean;
+}
+
+std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+Started start(const std::wstring& program) {
+  Started s;
+  std::wstring command = L"\"" + program + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  const std::wstring folder = folderOf(program);
+  const double begin = now();
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                      &s.process))
+    return s;
+  while (now() - begin < 30) {
+    if (HWND w = windowOf(s.process.dwProcessId, 0)) {
+      if (nothingToPaint(w)) {
+        s.seconds = now() - begin;
+        s.window = w;
+        return s;
+      }
+      ++s.unpaintedPolls;
+    }
+    Sleep(1);
+  }
+  return s;
+}
+
+// The base names of the modules loaded in a process.
+std::vector<std::wstring> modulesOf(HANDLE process) {
+  std::vector<HMODULE> modules(512);
+  DWORD needed = 0;
+  std::vector<std::wstring> names;
+  if (!EnumProcessModules(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed))
+    return names;
+  modules.resize(std::min<std::size_t>(modules.size(), needed / sizeof(HMODULE)));
+  for (HMODULE m : modules) {
+    wchar_t name[MAX_PATH] = {};
+    if (GetModuleBaseNameW(process, m, name, MAX_PATH)) names.push_back(CharLowerW(name));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void end(Started& s) {
+  if (s.process.hProcess == nullptr) return;
+  TerminateProcess(s.process.hProcess, 0);
+  WaitForSingleObject(s.process.hProcess, 10'000);
+  CloseHandle(s.process.hThread);
+  CloseHandle(s.process.hProcess);
+  s.process = {};
+}
+
+template <typename F>
+bool waitFor(double seconds, F&& done) {
+  const double begin = now();
+  while (now() - begin < seconds) {
+    if (done()) return true;
+    Sleep(5);
+  }
+  return false;
+}
+
+std::wstring text(HWND dialog, int id) {
+  wchar_t buffer[256] = {};
+  GetDlgItemTextW(dialog, id, buffer, 256);
+  return buffer;
+}
+std::wstring wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+// Next, tick the agreement, Install, then wait for the finish or failure
+// page. Returns the peak working set at the end, or 0; `unixPeak` gets the
+// Wine process's VmHWM then.
+std::uint64_t installThroughThePages(Started& wizard, std::string& failure, std::uint64_t& unixPeak) {
+  const DWORD pid = wizard.process.dwProcessId;
+  PostMessageW(GetDlgItem(wizard.window, ctl::kNext), BM_CLICK, 0, 0);
+  HWND licence = nullptr;
+  if (!waitFor(20, [&] { return (licence = windowOf(pid, wizard::ids::ts::kAgree)) != nullptr; })) {
+    failure = "the licence page did not open";
+    return 0;
+  }
+  HWND agree = GetDlgItem(licence, wizard::ids::ts::kAgree);
+  PostMessageW(agree, BM_CLICK, 0, 0);
+  if (!waitFor(10, [&] { return SendMessageW(agree, BM_GETCHECK, 0, 0) == BST_CHECKED; })) {
+    failure = "the agreement box did not tick";
+    return 0;
+  }
+  PostMessageW(GetDlgItem(licence, wizard::ids::kOk), BM_CLICK, 0, 0);
+  std::wstring last;
+  const bool ended = waitFor(240, [&] {
+    HWND main = windowOf(pid, ctl::kProgress);
+    if (main == nullptr) return false;
+    last = text(main, ctl::kCancelFinish);
+    return last == wide(wizard::text::kFinishCaption) || last == wide(text::kOkCaption);
+  });
+  if (!ended || last != wide(wizard::text::kFinishCaption)) {
+    failure = ended ? "the installation failed" : "the installation did not end";
+    return 0;
+  }
+  unixPeak = unixHighWaterMark("C:\\bench\\Velkorsetup.exe");
+  return peakWorkingSet(wizard.process.hProcess);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::printf("usage: bench_wizard_start <Velkorsetup.exe> <minimal dialog.exe>\n");
+    return 2;
+  }
+  // Both run from copies on drive C:, where a downloaded setup would lie (and
+  // where the wizard's clean-up of its own folder touches nothing of the build).
+  CreateDirectoryW(L"C:\\bench", nullptr);
+  const std::wstring wizardExe = L"C:\\bench\\Velkorsetup.exe";
+  const std::wstring minimalExe = L"C:\\bench\\minimal_dialog.exe";
+  if (!CopyFileW(windowsPath(argv[1]).c_str(), wizardExe.c_str(), FALSE) ||
+      !CopyFileW(windowsPath(argv[2]).c_str(), minimalExe.c_str(), FALSE)) {
+    std::printf("bench: cannot copy the programs to C:\\bench\n");
+    return 1;
+  }
+  constexpr int kRuns = 7;
+
+  // One start of each first, not counted: the first start of a program in a
+  // fresh prefix also fills Wine's caches.
+  std::vector<double> wizard, minimal;
+  std::uint64_t wizardWelcomePeak = 0, minimalPeak = 0;
+  std::vector<std::wstring> wizardModules, minimalModules;
+  int unpainted = 0;
+  for (int run = -1; run < kRuns; ++run) {
+    for (const bool isWizard : {true, false}) {
+      Started s = start(isWizard ? wizardExe : minimalExe);
+      if (s.seconds < 0) {
+        std::printf("bench: %s showed no painted window\n", isWizard ? "the wizard" : "the minimal dialog");
+        end(s);
+        return 1;
+      }
+      unpainted += s.unpaintedPolls;
+      if (run >= 0) (isWizard ? wizard : minimal).push_back(s.seconds);
+      const std::uint64_t peak = peakWorkingSet(s.process.hProcess);
+      (isWizard ? wizardWelcomePeak : minimalPeak) = std::max(isWizard ? wizardWelcomePeak : minimalPeak, peak);
+      if (run == kRuns - 1) (isWizard ? wizardModules : minimalModules) = modulesOf(s.process.hProcess);
+      end(s);
+    }
+  }
+
+  Started s = start(wizardExe);
+  std::string failure;
+  std::uint64_t unixPeak = 0;
+  const std::uint64_t installedPeak = s.seconds < 0 ? 0 : installThroughThePages(s, failure, unixPeak);
+  end(s);
+
+  section("start to painted window, medians of " + std::to_string(kRuns) + " alternate starts");
+  const double w = median(wizard), m = median(minimal);
+  row("Velkorsetup.exe, start to painted welcome page", ms(w), w / m, "<= 1.50");
+  row("minimal dialog program, start to painted window", ms(m), 0, "");
+  row("  polls that saw a shown window not yet painted", std::to_string(unpainted), 0, "");
+  row("peak working set, wizard on its welcome page", mib(wizardWelcomePeak), 0, "");
+  row("peak working set, minimal dialog program", mib(minimalPeak), 0, "");
+  row("  modules loaded on the first page: wizard / minimal",
+      std::to_string(wizardModules.size()) + " / " + std::to_string(minimalModules.size()), 0, "");
+  std::string extra;
+  for (const auto& name : wizardModules)
+    if (!std::binary_search(minimalModules.begin(), minimalModules.end(), name))
+      extra += (extra.empty() ? "" : " ") + utf8(std::u16string(name.begin(), name.end()));
+  std::printf("  (only in the wizard: %s)\n", extra.c_str());
+  if (installedPeak == 0) {
+    std::printf("bench: the driven installation gave no figure: %s\n", failure.c_str());
+    return 1;
+  }
+  row("peak working set, wizard after a whole installation", mib(installedPeak), 0, "< 32 MiB");
+  row("  the Wine process's VmHWM (Unix)", mib(unixPeak), 0, "");
+  return 0;
+}
