@@ -6,7 +6,8 @@ VELKOR_TEMPLATE_REV=4
 
 velkor_wine_env() {
   export WINEARCH=win32
-  export WINEDEBUG=-all
+  # VELKOR_WINEDEBUG passes Wine debug channels through, e.g. +loaddll,+timestamp.
+  export WINEDEBUG=${VELKOR_WINEDEBUG:--all}
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 }
 
