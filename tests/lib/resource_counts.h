@@ -20,6 +20,20 @@ inline unsigned GdiObjects() {
   return count;
 }
 
+// Live GDI objects of this process by kind (index: OBJ_PEN .. OBJ_COLORSPACE),
+// by the same probe; for telling what a growing count consists of.
+struct GdiKinds {
+  unsigned count[16] = {};
+};
+inline GdiKinds GdiObjectsByKind() {
+  GdiKinds kinds;
+  for (UINT_PTR index = 1; index < 0x10000; ++index) {
+    const DWORD type = ::GetObjectType(reinterpret_cast<HGDIOBJ>(index));
+    if (type != 0 && type < 16) ++kinds.count[type];
+  }
+  return kinds;
+}
+
 // Open kernel handles of this process; where GetProcessHandleCount reports 0
 // (Wine) the handle values are probed.
 inline unsigned KernelHandles() {
