@@ -1,5 +1,11 @@
-# The setup file's header parsers, compiled into the target so they are instrumented.
+# The setup file's header parsers, where the payload ends and how the members
+# are cut from it, compiled into the target so they are instrumented.
 velkor_fuzz_target(setup_file
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/setup_file_fuzz.cpp
           ${PROJECT_SOURCE_DIR}/src/engine/pe_certificate.cpp
-          ${PROJECT_SOURCE_DIR}/src/platform/payload_seal.cpp)
+          ${PROJECT_SOURCE_DIR}/src/platform/payload_seal.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/setup_file.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/extraction.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/block_copy.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/progress_meter.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/crc32.cpp)

@@ -7,6 +7,21 @@ namespace velkor::fw {
 namespace {
 // The innermost dialog whose modal loop runs (the owner of the next one).
 CDialog* g_innermostModal = nullptr;
+
+// Pictures that static controls loaded for themselves from the dialog
+// template. Windows' static control frees such a picture when it is
+// destroyed; Wine's does not, so every opening of a dialog would leave its
+// pictures behind. Taken out of the control, a picture is its taker's to free
+// on both systems.
+void FreeTemplatePictures(HWND dialog) noexcept {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[16] = {};
+    if (::GetClassNameW(child, cls, 16) == 0 || ::lstrcmpiW(cls, L"Static") != 0) continue;
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    auto picture = reinterpret_cast<HGDIOBJ>(::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (picture != nullptr) ::DeleteObject(picture);
+  }
+}
 }  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
@@ -169,6 +184,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
     case WM_DESTROY:
       OnDestroy();
+      FreeTemplatePictures(m_hWnd);
       return FALSE;
     default: {
       LRESULT result = 0;

@@ -21,4 +21,16 @@ std::wstring SystemDirectory();
 // the rest of the process (window classes and asynchronous sounds live in it).
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept;
 
+// A function of <system directory>\<fileName>, looked up by name on first use;
+// null when either is missing. For libraries that must not be linked at load
+// time: a load-time import's own dependencies are resolved before the search
+// is restricted, and Wine then searches the program's folder for them (shell32
+// brings shlwapi, whose forwarders bring shcore).
+template <typename Function>
+Function SystemFunction(const wchar_t* fileName, const char* name) noexcept {
+  HMODULE module = LoadSystemLibrary(fileName);
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 }  // namespace velkor::fw

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/system_library.h"
 #include "platform/win32_finish_ports.h"
 #include "platform/win32_text.h"
 
@@ -16,7 +17,8 @@ ShellExecuteResult Win32ShellExecutor::shellExecute(const ShellExecuteRequest& r
   ShExecInfo.lpParameters = win32::wide(request.parameters);
   ShExecInfo.lpDirectory = win32::wide(request.directory);
   ShExecInfo.nShow = request.show;
-  ShellExecuteExW(&ShExecInfo);
+  static const auto execute = fw::SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (execute != nullptr) execute(&ShExecInfo);
   return ShellExecuteResult{reinterpret_cast<std::intptr_t>(ShExecInfo.hInstApp),
                             ProcessHandle{reinterpret_cast<std::uintptr_t>(ShExecInfo.hProcess)}};
 }

@@ -5,6 +5,8 @@
 // or GDI object left behind by many load, play and stop cycles.
 #include "win/picture_support.h"
 
+#include "lib/resource_counts.h"
+
 namespace {
 
 using namespace velkor;
@@ -205,32 +207,6 @@ TEST_F(Playing, LoadingOverAPlayingControlStopsItAndStartsFromAnEmptyControl) {
 }
 
 // ---- Resources ---------------------------------------------------------------
-
-// Live GDI objects of this process. GetGuiResources is not implemented by
-// Wine (it reports 0), so where it reports nothing the handle table is
-// counted: GetObjectType accepts a table index alone there.
-unsigned GdiObjects() {
-  const DWORD reported = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported != 0) return reported;
-  unsigned count = 0;
-  for (UINT_PTR index = 1; index < 0x10000; ++index) {
-    if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++count;
-  }
-  return count;
-}
-
-// Open kernel handles of this process; Wine's GetProcessHandleCount reports
-// 0, so the handle values are probed where it does.
-unsigned KernelHandles() {
-  DWORD reported = 0;
-  if (::GetProcessHandleCount(::GetCurrentProcess(), &reported) && reported != 0) return reported;
-  unsigned count = 0;
-  DWORD flags = 0;
-  for (UINT_PTR value = 4; value < 0x4000; value += 4) {
-    if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
 
 // Red, then a green square that saves the canvas under it (disposal 3), then
 // blue that is disposed of by a fill: every kind of GDI object the worker makes.

@@ -1,0 +1,418 @@
+// The real wizard in this process under Wine, driven by a thread of its own:
+// its GDI objects, USER objects and kernel handles stay flat across twenty
+// openings of the licence page and the exit confirmation, across a whole
+// installation, and once the main window has closed. The test program is the
+// image of a setup file with the demo payload, so the installation is real.
+#include <windows.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/velkarsetup.h"
+#include "app/velkarsetupdlg.h"
+#include "e2e/driver/wizard_steps.h"
+#include "framework/app.h"
+#include "lib/resource_counts.h"
+
+namespace velkor {
+namespace {
+
+class TestApp : public fw::CWinApp {};
+TestApp theApp;
+
+std::string Narrow(const std::wstring& text) {
+  char narrow[1024] = {};
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow, sizeof narrow - 1, nullptr,
+                        nullptr);
+  return narrow;
+}
+
+struct Counts {
+  unsigned gdi = 0, kernel = 0, windows = 0, menus = 0, icons = 0;
+  unsigned soundHelpers = 0;        // winmm's own threads, see Allowance
+  test::GdiKinds gdiKinds;          // for the message when GDI grows
+  std::set<UINT_PTR> handleValues;  // for the message when kernel handles grow
+  std::string topLevel;             // for the message when windows grow
+};
+
+BOOL CALLBACK DescribeTopLevel(HWND window, LPARAM out) {
+  DWORD process = 0;
+  const DWORD thread = ::GetWindowThreadProcessId(window, &process);
+  if (process != ::GetCurrentProcessId()) return TRUE;
+  wchar_t cls[64] = {}, text[64] = {};
+  ::GetClassNameW(window, cls, 64);
+  ::GetWindowTextW(window, text, 64);
+  *reinterpret_cast<std::wstring*>(out) += L" [" + std::wstring(cls) + L" \"" + text + L"\" thread " +
+                                           std::to_wstring(thread) + (::IsWindowVisible(window) ? L" visible]" : L"]");
+  return TRUE;
+}
+
+std::ostream& operator<<(std::ostream& out, const Counts& c) {
+  return out << "GDI " << c.gdi << ", kernel " << c.kernel << ", windows " << c.windows << ", menus " << c.menus
+             << ", icons " << c.icons;
+}
+
+std::set<UINT_PTR> OpenHandleValues() {
+  std::set<UINT_PTR> values;
+  DWORD flags = 0;
+  for (UINT_PTR value = 4; value < 0x4000; value += 4)
+    if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) values.insert(value);
+  return values;
+}
+
+// Where a thread started: "module+offset", by NtQueryInformationThread (9).
+std::string ThreadStart(HANDLE thread) {
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+  void* start = nullptr;
+  if (query == nullptr || query(thread, 9, &start, sizeof start, nullptr) != 0) return "?";
+  HMODULE module = nullptr;
+  wchar_t name[MAX_PATH] = {};
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCWSTR>(start), &module);
+  if (module) ::GetModuleFileNameW(module, name, MAX_PATH);
+  std::ostringstream out;
+  out << Narrow(name) << "+0x" << std::hex
+      << (reinterpret_cast<UINT_PTR>(start) - reinterpret_cast<UINT_PTR>(module)) << " id " << std::dec
+      << ::GetThreadId(thread);
+  return out.str();
+}
+
+// Threads of this process that winmm started for the sound.
+unsigned SoundHelperThreads() {
+  unsigned count = 0;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Thread32First(snapshot, &entry); ok; ok = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
+      if (ThreadStart(thread).find("winmm.dll") != std::string::npos) ++count;
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+// "type name" of a kernel handle, by NtQueryObject (type 2, name 1).
+std::string DescribeHandle(UINT_PTR value) {
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  static const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  std::string out;
+  for (int kind : {2, 1}) {
+    alignas(8) BYTE buffer[2048] = {};
+    ULONG got = 0;
+    if (query == nullptr || query(reinterpret_cast<HANDLE>(value), kind, buffer, sizeof buffer - 2, &got) != 0)
+      continue;
+    const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer);
+    if (text->Buffer != nullptr) out += Narrow(std::wstring(text->Buffer, text->Length / 2)) + " ";
+  }
+  if (out.rfind("Thread", 0) == 0) out += ThreadStart(reinterpret_cast<HANDLE>(value));
+  return out;
+}
+
+// The animation workers make and free GDI objects for every frame, so one
+// probe may catch a frame's objects in flight: the least of several probes
+// is what the wizard holds.
+Counts Take() {
+  Counts least{~0u, ~0u, ~0u, ~0u, ~0u, 0, {}, {}, {}};
+  for (int i = 0; i < 5; ++i) {
+    const test::UserObjects user = test::UserObjectsOfThisProcess();
+    const unsigned gdi = test::GdiObjects();
+    if (gdi < least.gdi) {
+      least.gdi = gdi;
+      least.gdiKinds = test::GdiObjectsByKind();
+    }
+    const unsigned kernel = test::KernelHandles();
+    if (kernel < least.kernel) {
+      least.kernel = kernel;
+      least.handleValues = OpenHandleValues();
+    }
+    if (user.windows < least.windows) {
+      least.windows = user.windows;
+      std::wstring list;
+      ::EnumWindows(DescribeTopLevel, reinterpret_cast<LPARAM>(&list));
+      least.topLevel = Narrow(list);
+    }
+    least.menus = std::min(least.menus, user.menus);
+    least.soundHelpers = std::max(least.soundHelpers, SoundHelperThreads());
+    least.icons = std::min(least.icons, user.icons);
+    ::Sleep(30);
+  }
+  return least;
+}
+
+std::string GrowthDetails(const Counts& before, const Counts& after) {
+  std::ostringstream out;
+  static const char* const kKinds[16] = {"?", "pen", "brush", "DC", "metaDC", "palette", "font", "bitmap",
+                                         "region", "metafile", "memDC", "extPen", "enhMetaDC", "enhMetafile",
+                                         "colorSpace", "?"};
+  out << "GDI by kind:";
+  for (int k = 1; k < 15; ++k)
+    if (after.gdiKinds.count[k] != before.gdiKinds.count[k])
+      out << " " << kKinds[k] << " " << before.gdiKinds.count[k] << "->" << after.gdiKinds.count[k];
+  out << "; new kernel handles:";
+  for (UINT_PTR v : after.handleValues)
+    if (!before.handleValues.count(v)) out << " [" << DescribeHandle(v) << "]";
+  return out.str();
+}
+
+// What the counts may grow by. No slack for the wizard: measured under Wine
+// 8, once a first window has been through every page and an installation,
+// no count grows by a single object of its. Without that first window the
+// system's first-use allocations show (the sound's driver cache keys and
+// player threads, the shell's and the progress bar's brush and bitmaps).
+// One system helper comes and goes on its own: winmm's device thread, which
+// a sound may or may not start (it outlives the sound); each one more than
+// before holds its thread handle, a message-only window and two DCs with
+// their regions (measured).
+struct Allowance {
+  unsigned gdi = 0, kernel = 0, windows = 0;
+};
+Allowance AllowanceFor(const Counts& before, const Counts& after, unsigned extraKernel) {
+  const unsigned helpers = after.soundHelpers > before.soundHelpers ? after.soundHelpers - before.soundHelpers : 0;
+  return {4 * helpers, extraKernel + helpers, helpers};
+}
+
+bool Grew(const Counts& before, const Counts& after, unsigned extraKernel) {
+  const Allowance a = AllowanceFor(before, after, extraKernel);
+  return after.gdi > before.gdi + a.gdi || after.kernel > before.kernel + a.kernel ||
+         after.windows > before.windows + a.windows || after.menus > before.menus || after.icons > before.icons;
+}
+
+// Counts to compare with `before`: taken again for up to 10 s while they are
+// higher, since the system's helpers (the sound's player, a picture worker
+// between frames) hold objects for a moment after a page has changed; what
+// is still there then stays.
+Counts TakeSettled(const Counts& before, unsigned extraKernel = 0) {
+  const DWORD start = ::GetTickCount();
+  Counts now = Take();
+  while (Grew(before, now, extraKernel) && ::GetTickCount() - start < 10000) {
+    ::Sleep(200);
+    now = Take();
+  }
+  return now;
+}
+
+// `extraKernel`: handles the wizard keeps open by design meanwhile.
+void ExpectNoGrowth(const Counts& before, const Counts& after, const char* what, unsigned extraKernel = 0) {
+  SCOPED_TRACE(what);
+  std::cout << what << ": before " << before << "; after " << after << " (sound helper threads "
+            << before.soundHelpers << " -> " << after.soundHelpers << ")\n";
+  const std::string details = GrowthDetails(before, after);
+  const Allowance a = AllowanceFor(before, after, extraKernel);
+  EXPECT_LE(after.gdi, before.gdi + a.gdi) << details;
+  EXPECT_LE(after.kernel, before.kernel + a.kernel) << details;
+  EXPECT_LE(after.windows, before.windows + a.windows) << "top-level windows before:" << before.topLevel << "; after:"
+                                           << after.topLevel;
+  EXPECT_LE(after.menus, before.menus);
+  EXPECT_LE(after.icons, before.icons);
+}
+
+// The driving thread's steps: windows of this process by caption and
+// controls, clicks posted as a user's would arrive.
+struct InProcessDriver {
+  DWORD uiThread = 0;
+  std::string failure;
+
+  static bool matches(HWND w, const e2e::WindowQuery& q) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(w, text, 256);
+    if (!::IsWindowVisible(w) || q.caption != text) return false;
+    for (int id : q.withControls)
+      if (!::GetDlgItem(w, id)) return false;
+    for (int id : q.withoutControls)
+      if (::GetDlgItem(w, id)) return false;
+    return true;
+  }
+  struct FindState {
+    const e2e::WindowQuery* q;
+    HWND found;
+  };
+  static BOOL CALLBACK findOne(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<FindState*>(p);
+    if (!matches(w, *s->q)) return TRUE;
+    s->found = w;
+    return FALSE;
+  }
+  HWND find(const e2e::WindowQuery& q) const {
+    FindState state{&q, nullptr};
+    ::EnumThreadWindows(uiThread, findOne, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+  }
+  bool until(const std::string& what, const std::function<bool()>& condition, DWORD timeout = 20000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+      if (::GetTickCount() - start > timeout) {
+        if (failure.empty()) failure = "timed out waiting for " + what;
+        return false;
+      }
+      ::Sleep(20);
+    }
+    return true;
+  }
+  HWND wait(const e2e::WindowQuery& q) {
+    HWND found = nullptr;
+    until(q.name, [&] { return (found = find(q)) != nullptr; });
+    return found;
+  }
+  static std::wstring text(HWND dialog, int id) {
+    wchar_t buffer[256] = {};
+    ::GetWindowTextW(::GetDlgItem(dialog, id), buffer, 256);
+    return buffer;
+  }
+  static void click(HWND dialog, int id) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+  // Welcome page -> licence page -> "< 上一步" -> welcome page.
+  bool licenceRound() {
+    HWND main = wait(e2e::kMainWindow);
+    if (!main) return false;
+    click(main, 1000);
+    HWND licence = wait(e2e::kLicencePage);
+    if (!licence) return false;
+    click(licence, 1);
+    return until("the welcome page again", [&] { return !::IsWindow(licence) && find(e2e::kMainWindow); });
+  }
+  // Licence page -> "取消" -> exit confirmation -> "否(&N)" -> licence page.
+  bool exitRound() {
+    HWND licence = wait(e2e::kLicencePage);
+    if (!licence) return false;
+    click(licence, 2);
+    HWND exitDialog = wait(e2e::kExitDialog);
+    if (!exitDialog) return false;
+    click(exitDialog, 2);
+    return until("the licence page again", [&] { return !::IsWindow(exitDialog) && find(e2e::kLicencePage); });
+  }
+  // Licence page -> "< 上一步" -> welcome page.
+  bool back() {
+    HWND licence = wait(e2e::kLicencePage);
+    if (!licence) return false;
+    click(licence, 1);
+    return until("the welcome page again", [&] { return !::IsWindow(licence) && find(e2e::kMainWindow); });
+  }
+  // Licence page -> agree -> "安装 (&I)" -> the installation -> the finish page.
+  bool install() {
+    HWND licence = wait(e2e::kLicencePage);
+    if (!licence) return false;
+    click(licence, 1017);
+    if (!until("the install button", [&] { return text(licence, 1) == e2e::kInstall; })) return false;
+    click(licence, 1);
+    HWND main = nullptr;
+    if (!until("the end of the installation", [&] {
+          main = find(e2e::kMainWindow);
+          return main && (text(main, 1001) == L"完成" || text(main, 1001) == L"确定");
+        }, 120000))
+      return false;
+    if (text(main, 1001) == L"完成") return true;
+    failure = "the installation failed: " + Narrow(text(main, 1004)) + " " + Narrow(text(main, 1005));
+    return false;
+  }
+  // "完成": starts the product and ends the window.
+  void finish() { click(find(e2e::kMainWindow), 1001); }
+  bool open() {
+    HWND main = wait(e2e::kMainWindow);
+    if (!main) return false;
+    click(main, 1000);
+    return wait(e2e::kLicencePage) != nullptr;
+  }
+};
+
+// The finish plays a 0.7 s sound; its player thread and window live until it
+// has ended (longer on a busy machine).
+constexpr DWORD kSoundEnds = 2000;
+
+// Ends the product that the finish started (another process).
+void EndStartedProduct() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry)) {
+    if (::lstrcmpiW(entry.szExeFile, L"VelkorCrypt.exe") != 0) continue;
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      ::TerminateProcess(process, 0);
+      ::WaitForSingleObject(process, 5000);
+      ::CloseHandle(process);
+    }
+  }
+  ::CloseHandle(snapshot);
+}
+
+// Runs one main window while `drive` runs on a thread of its own.
+void RunMainWindow(InProcessDriver& driver, const std::function<void(CVelkarSetupDlg&)>& drive) {
+  WizardState state;
+  driver.uiThread = ::GetCurrentThreadId();
+  CVelkarSetupDlg dialog(state);
+  std::thread thread([&] { drive(dialog); });
+  theApp.m_pMainWnd = &dialog;
+  dialog.DoModal();
+  theApp.m_pMainWnd = nullptr;
+  thread.join();
+}
+
+TEST(Leaks, TheWizardHoldsNoMoreAfterRepeatedPagesAnInstallationAndItsEnd) {
+  InProcessDriver driver;
+  // A first window through every page and an installation: what the
+  // libraries make on first use (rich edit, OLE, the picture decoder, the
+  // sound's driver cache and player threads, the progress bar's and the
+  // shell's caches) is not the wizard's.
+  RunMainWindow(driver, [&](CVelkarSetupDlg&) {
+    if (driver.open() && driver.exitRound() && driver.install()) driver.finish();
+  });
+  ASSERT_TRUE(driver.failure.empty()) << driver.failure;
+  EndStartedProduct();  // its files are written again by the second installation
+  ::Sleep(kSoundEnds);
+  const Counts beforeWindow = Take();
+
+  Counts welcome, afterLicences, onLicence, afterExits, finish;
+  bool finished = false;
+  RunMainWindow(driver, [&](CVelkarSetupDlg&) {
+    if (!driver.licenceRound()) return;
+    welcome = Take();
+    for (int round = 0; round < 20; ++round)
+      if (!driver.licenceRound()) return;
+    afterLicences = TakeSettled(welcome);
+
+    if (!driver.open() || !driver.exitRound()) return;
+    onLicence = Take();
+    for (int round = 0; round < 20; ++round)
+      if (!driver.exitRound()) return;
+    afterExits = TakeSettled(onLicence);
+
+    if (!driver.install()) return;  // over the first window's installation
+    finish = TakeSettled(welcome);
+    finished = true;
+    driver.finish();
+  });
+  ASSERT_TRUE(driver.failure.empty()) << driver.failure;
+  ASSERT_TRUE(finished);
+  const Counts afterWindow = TakeSettled(beforeWindow, 1);
+
+  ExpectNoGrowth(welcome, afterLicences, "20 openings of the licence page");
+  ExpectNoGrowth(onLicence, afterExits, "20 openings of the exit confirmation");
+  ExpectNoGrowth(welcome, finish, "the whole installation, on its finish page");
+  // The process token that each main window opens for the log-off stays open
+  // by design; everything else of the window is gone once it has closed.
+  ExpectNoGrowth(beforeWindow, afterWindow, "the second main window closed", 1);
+}
+
+}  // namespace
+}  // namespace velkor
+
+int main(int argc, char** argv) {
+  velkor::theApp.m_hInstance = GetModuleHandleW(nullptr);
+  velkor::InitSystemLibraries();
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
