@@ -486,9 +486,7 @@ void fontsKeyDenied(Driver& d, const Options& o) {
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   d.step("accept and install");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   const int duringInstall = dismissFailureBoxes(
       d, main, "the installation to end", [&] { return installationEnded(d, main); }, kInstallTimeout);
   d.expect(duringInstall == (vista ? 1 : 0), std::to_string(vista ? 1 : 0) + " box(es) during the installation",

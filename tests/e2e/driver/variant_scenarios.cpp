@@ -222,9 +222,7 @@ enum class Notice { Never, Once };
 // and failing at once when it comes unasked or twice.
 HWND installWatchingNotice(Driver& d, HWND licence, Notice notice) {
   d.step("accept and install");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  HWND main = d.waitWindow(kMainWindow);
+  HWND main = leaveLicencePage(d, licence);
   int shown = 0;
   const DWORD start = GetTickCount();
   for (;;) {

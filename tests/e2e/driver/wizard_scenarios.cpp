@@ -62,9 +62,7 @@ void refusalPage(Driver& d, const Options& o) {
   // is the refusal page again.
   HWND licence = openLicence(d, main, true);
   d.step("back to the refusal page");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   d.expectText(main, 1005, L"安装失败！");
   d.expectVisible(main, 1000, false);
   d.step("\"确定\" closes the wizard");
@@ -86,17 +84,13 @@ void licenceBack(Driver& d, const Options& o) {
     tickAgree(d, licence, false);
   }
   d.step("back without acceptance");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   expectWelcome(d, main);
   d.screenshot(main, "welcome-again");
   // Enter opens a fresh page: the box is clear again.
   licence = openLicence(d, main, true);
   d.step("back once more");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   d.step("Cancel closes the wizard");
   d.click(main, 1001);
   expectEnds(d);
@@ -177,9 +171,7 @@ void refusalEnter(Driver& d, const Options& o) {
   d.expectVisible(main, 1000, false);
   HWND licence = openLicence(d, main, true);
   d.step("back to the refusal page");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   d.expectText(main, 1001, L"确定");
   d.expectText(main, 1005, L"安装失败！");
   d.expectVisible(main, 1000, false);
@@ -197,9 +189,7 @@ void backThenInstall(Driver& d, const Options& o) {
   tickAgree(d, licence, true);
   tickAgree(d, licence, false);
   d.step("back without acceptance");
-  d.click(licence, 1);
-  d.waitGone(licence, "the licence page");
-  main = d.waitWindow(kMainWindow);
+  main = leaveLicencePage(d, licence);
   expectWelcome(d, main);
   // A fresh page: the box is clear again.
   licence = openLicence(d, main, false);

@@ -88,14 +88,13 @@ void tickAgree(Driver& d, HWND licence, bool on) {
   d.waitText(licence, 1, on ? kInstall : kBack);
 }
 
-namespace {
-
-// Clicks "安装 (&I)" and returns the main window, shown again.
-HWND startInstallation(Driver& d, HWND licence) {
+HWND leaveLicencePage(Driver& d, HWND licence) {
   d.click(licence, 1);
   d.waitGone(licence, "the licence page");
   return d.waitWindow(kMainWindow);
 }
+
+namespace {
 
 HWND awaitInstallationEnd(Driver& d, HWND main) {
   d.waitUntil(
@@ -117,12 +116,12 @@ std::wstring wide(const char16_t* text) { return reinterpret_cast<const wchar_t*
 // From the licence page with the box ticked to the finish page.
 HWND install(Driver& d, HWND licence) {
   d.step("accept and install");
-  return awaitInstallationEnd(d, startInstallation(d, licence));
+  return awaitInstallationEnd(d, leaveLicencePage(d, licence));
 }
 
 HWND installWatchingProgress(Driver& d, HWND licence) {
   d.step("accept and install, watching the progress page");
-  HWND main = startInstallation(d, licence);
+  HWND main = leaveLicencePage(d, licence);
   d.waitText(main, ctl::kCancelFinish, wide(wizard::text::kLaterCaption));
   d.expectVisible(main, ctl::kNext, false);
   d.expectVisible(main, ctl::kProgress, true);

@@ -26,6 +26,9 @@ std::wstring startSetup(Driver& d, const Options& o);
 void expectWelcome(Driver& d, HWND main);
 HWND openLicence(Driver& d, HWND main, bool byEnter);
 void tickAgree(Driver& d, HWND licence, bool on);
+// Clicks button 1 of the licence page ("< 上一步 (&B)" or "安装 (&I)", as the
+// agree box says) and returns the main window, shown again.
+HWND leaveLicencePage(Driver& d, HWND licence);
 // From the licence page with the box ticked to the end of the installation
 // (1001 reads "完成" or "确定"); returns the main window.
 HWND install(Driver& d, HWND licence);
