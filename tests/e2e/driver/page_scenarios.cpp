@@ -32,9 +32,7 @@ void welcomeWithYahei(Driver& d, const Options& o) {
 
 // No menu item offers the About box: system command 0x0010 alone opens it.
 void aboutBox(Driver& d, const Options& o) {
-  startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  HWND main = startAtWelcome(d, o);
   d.step("system command 0x0010 opens the About box");
   PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
   HWND about = d.waitWindow(kAboutBox);
@@ -60,9 +58,8 @@ void aboutBox(Driver& d, const Options& o) {
 // The instance rule goes by the executable's base name: the same file again
 // ends at once without a window, while the first copy runs on.
 void secondInstance(Driver& d, const Options& o) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  std::wstring setup;
+  HWND main = startAtWelcome(d, o, &setup);
   d.step("the same setup file started again");
   OtherProgram second(d, setup);
   bool shown = false;
@@ -83,9 +80,8 @@ void secondInstance(Driver& d, const Options& o) {
 }
 
 void renamedCopy(Driver& d, const Options& o) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  std::wstring setup;
+  HWND main = startAtWelcome(d, o, &setup);
   d.step("a copy under another name started beside it");
   const std::wstring renamed = L"C:\\users\\Public\\Velkorsetup-copy.exe";
   d.expect(CopyFileW(setup.c_str(), renamed.c_str(), FALSE) != FALSE, "the renamed copy made",
@@ -105,9 +101,7 @@ void renamedCopy(Driver& d, const Options& o) {
 }
 
 void exitByCloseBox(Driver& d, const Options& o) {
-  startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  HWND main = startAtWelcome(d, o);
   HWND licence = openLicence(d, main, false);
   d.step("the exit confirmation's close box leaves the setup");
   d.click(licence, 2);
@@ -126,9 +120,7 @@ void failurePage(Driver& d, const Options& o) {
   CreateDirectoryW(dir.c_str(), nullptr);
   d.expect(CreateDirectoryW((dir + L"\\" + kProduct).c_str(), nullptr) != FALSE, "the folder made",
            "error " + std::to_string(GetLastError()));
-  startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  HWND main = startAtWelcome(d, o);
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   main = install(d, licence);
@@ -156,9 +148,7 @@ void failurePage(Driver& d, const Options& o) {
 // finish: what scripts/run-wizard shows a person. Not a ctest entry; the
 // scenarios above check each page.
 void tour(Driver& d, const Options& o) {
-  startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  HWND main = startAtWelcome(d, o);
   d.step("the About box");
   PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
   HWND about = d.waitWindow(kAboutBox);

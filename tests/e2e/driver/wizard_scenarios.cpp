@@ -72,9 +72,8 @@ void refusalPage(Driver& d, const Options& o) {
 }
 
 void licenceBack(Driver& d, const Options& o) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  std::wstring setup;
+  HWND main = startAtWelcome(d, o, &setup);
   HWND licence = openLicence(d, main, false);
   expectLayout(d, licence, setup, Dialog::Licence);
   for (int round = 1; round <= 2; ++round) {
@@ -98,9 +97,8 @@ void licenceBack(Driver& d, const Options& o) {
 }
 
 void licenceCancel(Driver& d, const Options& o) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  std::wstring setup;
+  HWND main = startAtWelcome(d, o, &setup);
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   d.step("Cancel asks for confirmation");
@@ -202,9 +200,8 @@ void backThenInstall(Driver& d, const Options& o) {
 
 void enterInstallation(Driver& d, const Options& o) {
   const auto& v = testenv::currentWindowsVersion();
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.screenshot(main, "welcome");
+  std::wstring setup;
+  HWND main = startAtWelcome(d, o, &setup);
   HWND licence = openLicence(d, main, true);
   tickAgree(d, licence, true);
   main = install(d, licence);

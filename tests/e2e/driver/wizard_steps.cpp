@@ -35,6 +35,14 @@ std::wstring startSetup(Driver& d, const Options& o) {
   return program;
 }
 
+HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup) {
+  const std::wstring started = startSetup(d, o);
+  if (setup != nullptr) *setup = started;
+  HWND main = d.waitWindow(kMainWindow);
+  d.screenshot(main, "welcome");
+  return main;
+}
+
 void expectWelcome(Driver& d, HWND w) {
   d.expectText(w, 1000, L"下一步(&N) >");
   d.expectText(w, 1001, L"取消");

@@ -24,6 +24,9 @@ inline const std::wstring kAntivirus = L"警告：如果你的杀毒软件拦截
 // path of the file started.
 std::wstring startSetup(Driver& d, const Options& o);
 void expectWelcome(Driver& d, HWND main);
+// Starts the setup and waits for its main window, photographed; `setup`, when
+// given, receives the path of the file started.
+HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup = nullptr);
 HWND openLicence(Driver& d, HWND main, bool byEnter);
 void tickAgree(Driver& d, HWND licence, bool on);
 // Clicks button 1 of the licence page ("< 上一步 (&B)" or "安装 (&I)", as the
