@@ -100,7 +100,7 @@ double best(int runs, F&& once) {
 
 int main() {
   Win32System system;
-  constexpr int kRuns = 5;
+  constexpr int kRuns = 9;
 
   // The payload as a plain file, for CopyFileW and the small copies.
   const std::vector<std::uint8_t> payload =

@@ -21,12 +21,12 @@ void ProgressMeter::begin(std::int32_t plannedTotal) {
 void ProgressMeter::finish() { view_.setProgressPos(upperBound()); }
 
 void ProgressMeter::count(std::uint32_t bytes) {
-  // Callers split their blocks at step boundaries, so at most one step is due.
-  counter_ += std::min(bytes, bytesUntilStep());
-  if (counter_ == kBytesPerStep) {
+  while (bytes >= kBytesPerStep - counter_) {
+    bytes -= kBytesPerStep - counter_;
     view_.stepProgress();
     counter_ = 0;
   }
+  counter_ += bytes;
 }
 
 }  // namespace velkor

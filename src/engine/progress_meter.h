@@ -20,10 +20,9 @@ class ProgressMeter {
   // Position total / 100,000: the bar stands full.
   void finish();
 
-  // Bytes that may be counted before the bar is due to advance (1..100,000).
-  std::uint32_t bytesUntilStep() const { return kBytesPerStep - counter_; }
-  // Counts bytes just copied, at most bytesUntilStep(); advances the bar when
-  // the counter reaches 100,000 and starts it again from 0.
+  // Counts bytes just copied: the bar advances once for every 100,000th byte
+  // among them, exactly as often as counting them one by one would make it,
+  // and the counter keeps the rest for the next copy.
   void count(std::uint32_t bytes);
 
   std::int32_t plannedTotal() const { return plannedTotal_; }

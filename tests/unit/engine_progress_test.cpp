@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -119,36 +120,14 @@ TEST(FontConditions, AskTheFolderAfreshEveryTime) {
 
 // ---- The copy --------------------------------------------------------------
 
-// Byte counts (across all copies) at which a byte-at-a-time copy steps the bar:
-// the counter goes up after every byte, and the bar steps and the counter
-// restarts when the counter divided by 100,000 leaves no remainder.
-std::vector<std::uint64_t> perByteSteps(const std::vector<std::uint32_t>& copies) {
-  std::vector<std::uint64_t> at;
-  std::uint32_t counter = 0;
-  std::uint64_t byte = 0;
-  for (const std::uint32_t n : copies) {
-    for (std::uint32_t i = 0; i < n; ++i) {
-      ++byte;
-      ++counter;
-      if (counter % 100'000u == 0) {
-        at.push_back(byte);
-        counter = 0;
-      }
-    }
-  }
-  return at;
-}
-
 struct CopyRig {
   FakeSystem fs;
   FakeWizardView view;
   ProgressMeter meter{view};
-  std::vector<std::uint64_t> stepsAt;
-  std::vector<std::uint64_t> pumpsAt;
+  testing::StepLog log;
 
   CopyRig() {
-    view.onStepIt = [this] { stepsAt.push_back(fs.bytesWritten()); };
-    view.onPump = [this] { pumpsAt.push_back(fs.bytesWritten()); };
+    log.attach(view, fs);
     meter.begin(99'999'999);
   }
   CopyResult copy(BlockCopier& copier, std::uint32_t n, std::uint32_t seed) {
@@ -159,43 +138,46 @@ struct CopyRig {
   }
 };
 
-TEST(BlockCopy, StepsAtTheSameBytesAsAByteAtATimeCopy) {
+TEST(BlockCopy, StepsLikeAByteAtATimeCopy) {
   // Copies of one installation in miniature: odd lengths, some below one step,
   // one that ends exactly on a step, the counter carried from file to file.
-  const std::vector<std::uint32_t> copies = {250'001, 99'999, 1, 100'000, 37, 412'345, 3, 200'000};
-  const auto expected = perByteSteps(copies);
-  for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096},
-                                  std::size_t{65'536}, std::size_t{100'000}, std::size_t{1'000'000}}) {
+  const std::vector<std::uint32_t> copies = {250'001, 99'999, 1, 100'000, 37, 412'345, 3, 200'000, 1'000'000};
+  for (const std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{65'536},
+                                  std::size_t{100'000}, kDefaultCopyBlock, std::size_t{1'000'000}}) {
     SCOPED_TRACE(block);
     CopyRig rig;
     BlockCopier copier(rig.fs, rig.view, rig.meter, block);
     for (std::size_t i = 0; i < copies.size(); ++i)
       ASSERT_EQ(rig.copy(copier, copies[i], static_cast<std::uint32_t>(i)), CopyResult::Complete);
-    EXPECT_EQ(rig.stepsAt, expected);
-    EXPECT_EQ(rig.meter.counter(), 412'345u + 3 + 200'000 + 250'001 + 99'999 + 1 + 100'000 + 37 -
-                                       expected.size() * 100'000u);
+    expectStepsOfAByteAtATimeCopy(rig.log, copies, block);
+    if (block == 1) EXPECT_EQ(rig.log.stepsAt, testing::perByteSteps(copies)) << "each at its very byte";
+    const std::uint64_t all = std::accumulate(copies.begin(), copies.end(), std::uint64_t{0});
+    EXPECT_EQ(rig.meter.counter(), all % 100'000u);
   }
 }
 
-TEST(BlockCopy, PumpsAfterEveryBlockAndNeverLetsABlockGrowPastItsSize) {
+TEST(BlockCopy, PumpsAfterEveryWholeBlock) {
   CopyRig rig;
   BlockCopier copier(rig.fs, rig.view, rig.meter, 64 * 1024);
   ASSERT_EQ(rig.copy(copier, 1'000'000, 1), CopyResult::Complete);
-  std::uint64_t previous = 0;
-  std::uint64_t longest = 0;
-  for (const auto at : rig.pumpsAt) {
-    longest = std::max(longest, at - previous);
-    previous = at;
-  }
-  EXPECT_EQ(previous, 1'000'000u) << "the last block is followed by a pump";
-  EXPECT_EQ(longest, 64u * 1024u);
-  // Blocks are cut at every 100,000th byte: 65,536 + 34,464 per step.
-  EXPECT_EQ(rig.pumpsAt.size(), 20u);
+  ASSERT_EQ(rig.log.pumps.size(), 16u) << "15 blocks of 65,536 and the rest";
+  for (std::size_t i = 0; i + 1 < rig.log.pumps.size(); ++i)
+    EXPECT_EQ(rig.log.pumps[i].bytes, (i + 1) * 65'536u);
+  EXPECT_EQ(rig.log.pumps.back().bytes, 1'000'000u);
 
-  CopyRig aligned;
-  BlockCopier byDefault(aligned.fs, aligned.view, aligned.meter);
-  ASSERT_EQ(aligned.copy(byDefault, 1'000'000, 1), CopyResult::Complete);
-  EXPECT_EQ(aligned.pumpsAt.size(), 10u) << "default blocks are one step long: one pump per step";
+  // The default block: a pump every 262,144 bytes, so the bar never makes
+  // more than three steps between two pumps.
+  CopyRig byDefault;
+  BlockCopier copierByDefault(byDefault.fs, byDefault.view, byDefault.meter);
+  ASSERT_EQ(byDefault.copy(copierByDefault, 10'000'000, 2), CopyResult::Complete);
+  EXPECT_EQ(byDefault.log.pumps.size(), 39u);
+  std::size_t previous = 0, most = 0;
+  for (const auto& pump : byDefault.log.pumps) {
+    most = std::max(most, pump.steps - previous);
+    previous = pump.steps;
+  }
+  EXPECT_EQ(most, 3u);
+  EXPECT_EQ(previous, 100u);
 }
 
 TEST(BlockCopy, MovesTheBytesUnchanged) {

@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FlagCase>& info) { return std::string(info.param.name); });
 
 TEST(InstallSequence, ProgressStepsAcrossTheWholeInstallationMatchAByteAtATimeCopy) {
-  for (const std::size_t block : {std::size_t{1}, std::size_t{4093}, std::size_t{65'536}}) {
+  for (const std::size_t block : {std::size_t{1}, std::size_t{4093}, std::size_t{65'536}, kDefaultCopyBlock}) {
     SCOPED_TRACE(block);
     FakeMachine m;
     m.scale(kSmall);
@@ -182,24 +182,13 @@ TEST(InstallSequence, ProgressStepsAcrossTheWholeInstallationMatchAByteAtATimeCo
         ASSERT_EQ(copier.copy(from.get(), to.get(), fontCopies[i]), CopyResult::Complete);
       }
     };
-    std::vector<std::uint64_t> stepsAt;
-    m.view.onStepIt = [&] { stepsAt.push_back(m.system.bytesWritten()); };
+    testing::StepLog log;
+    log.attach(m.view, m.system);
     m.run();
 
-    std::vector<std::uint64_t> expected;
-    std::uint32_t counter = 0;
-    std::uint64_t byte = 0;
     std::vector<std::uint32_t> copies(kSmall);
     copies.insert(copies.end(), fontCopies.begin(), fontCopies.end());
-    for (const std::uint32_t n : copies)
-      for (std::uint32_t i = 0; i < n; ++i) {
-        ++byte;
-        if (++counter % 100'000u == 0) {
-          expected.push_back(byte);
-          counter = 0;
-        }
-      }
-    EXPECT_EQ(stepsAt, expected);
+    expectStepsOfAByteAtATimeCopy(log, copies, block);
     EXPECT_EQ(m.state.bInstallFailed, 0);
   }
 }

@@ -3,8 +3,12 @@
 // operations, and a fake machine that holds them together.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -169,5 +173,61 @@ struct FakeMachine {
 
   void run() { InstallSequence(system, view, state, operations, config).run(); }
 };
+
+// The running byte counts, across all copies of one installation, at which a
+// byte-at-a-time copy steps the bar: the counter goes up after every byte, and
+// the bar steps and the counter restarts at every 100,000th.
+inline std::vector<std::uint64_t> perByteSteps(const std::vector<std::uint32_t>& copies) {
+  std::vector<std::uint64_t> at;
+  std::uint32_t counter = 0;
+  std::uint64_t byte = 0;
+  for (const std::uint32_t n : copies)
+    for (std::uint32_t i = 0; i < n; ++i) {
+      ++byte;
+      if (++counter % 100'000u == 0) {
+        at.push_back(byte);
+        counter = 0;
+      }
+    }
+  return at;
+}
+
+// The bar's steps and the message pumps of the copies, each noted with the
+// bytes written by then.
+struct StepLog {
+  struct Pump {
+    std::uint64_t bytes;
+    std::size_t steps;
+  };
+  std::vector<std::uint64_t> stepsAt;
+  std::vector<Pump> pumps;
+
+  void attach(fakes::FakeWizardView& view, const fakes::FakeSystem& fs) {
+    view.onStepIt = [this, &fs] { stepsAt.push_back(fs.bytesWritten()); };
+    view.onPump = [this, &fs] { pumps.push_back({fs.bytesWritten(), stepsAt.size()}); };
+  }
+};
+
+// Copies in blocks of `block` bytes stepped the bar as a byte-at-a-time copy
+// would have: as many steps in all, none before its 100,000th byte was
+// written nor after the end of the block that holds it, and at every pump
+// (the only moment the window can show the bar) exactly the steps due by then.
+inline void expectStepsOfAByteAtATimeCopy(const StepLog& log, const std::vector<std::uint32_t>& copies,
+                                          std::size_t block) {
+  const std::vector<std::uint64_t> expected = perByteSteps(copies);
+  ASSERT_EQ(log.stepsAt.size(), expected.size());
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    ASSERT_GE(log.stepsAt[k], expected[k]) << "step " << k << " came before its byte";
+    ASSERT_LT(log.stepsAt[k], expected[k] + block) << "step " << k << " came after its block";
+  }
+  ASSERT_FALSE(log.pumps.empty());
+  for (const StepLog::Pump& pump : log.pumps) {
+    const auto due = static_cast<std::size_t>(
+        std::upper_bound(expected.begin(), expected.end(), pump.bytes) - expected.begin());
+    ASSERT_EQ(pump.steps, due) << "at the pump after byte " << pump.bytes;
+  }
+  EXPECT_EQ(log.pumps.back().bytes, std::accumulate(copies.begin(), copies.end(), std::uint64_t{0}))
+      << "the last block is followed by a pump";
+}
 
 }  // namespace velkor::testing
