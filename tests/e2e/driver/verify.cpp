@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "engine/font_step.h"
+#include "engine/install_paths.h"
 #include "engine/machine_number.h"
 #include "engine/payload_layout.h"
 #include "engine/pe_certificate.h"
@@ -17,8 +19,8 @@ using wintest::readValue;
 using wintest::utf16le;
 using wintest::wide;
 
-const std::wstring kInstallDir = L"C:\\Program Files\\VelkorCrypt\\";
-const std::wstring kFontsKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const std::wstring kInstallDir = wide(paths::kInstallDirectory) + L"\\";
+const std::wstring kFontsKey = wide(fonts::kFontsKey);
 
 std::wstring fontsFolder() {
   wchar_t dir[MAX_PATH] = {};
