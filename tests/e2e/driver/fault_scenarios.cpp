@@ -30,9 +30,6 @@ using wintest::fileExists;
 using wintest::readFile;
 using wintest::wide;
 
-const std::wstring kInstallDir = wide(paths::kInstallDirectory);
-const std::wstring kFontsKey = wide(fonts::kFontsKey);
-
 std::wstring fontsFolder() {
   wchar_t dir[MAX_PATH] = {};
   GetWindowsDirectoryW(dir, MAX_PATH);
@@ -241,7 +238,7 @@ void signedSetup(Driver& d, const Options& o) {
 std::uint64_t installDiskFree(Driver& d) {
   d.step("the install directory is a small disk");
   ULARGE_INTEGER free{};
-  d.expect(GetDiskFreeSpaceExW((kInstallDir + L"\\").c_str(), &free, nullptr, nullptr) != FALSE,
+  d.expect(GetDiskFreeSpaceExW(kInstallDir.c_str(), &free, nullptr, nullptr) != FALSE,
            "the free space of " + utf8(kInstallDir), lastError());
   d.log("  " + std::to_string(free.QuadPart) + " bytes free");
   return free.QuadPart;

@@ -36,8 +36,6 @@ using wintest::utf16le;
 using wintest::wide;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::wstring kInstallDir = wide(paths::kInstallDirectory) + L"\\";
-const std::wstring kFontsKey = wide(fonts::kFontsKey);
 const std::wstring kMainProgram = wide(payload::kMembers[4].destination);
 const std::wstring kProductCaption = wide(payload::kMembers[4].fileName);
 

@@ -19,8 +19,6 @@ using wintest::readValue;
 using wintest::utf16le;
 using wintest::wide;
 
-const std::wstring kInstallDir = wide(paths::kInstallDirectory) + L"\\";
-const std::wstring kFontsKey = wide(fonts::kFontsKey);
 
 std::wstring fontsFolder() {
   wchar_t dir[MAX_PATH] = {};

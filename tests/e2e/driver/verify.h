@@ -7,9 +7,17 @@
 #include <vector>
 
 #include "driver.h"
+#include "engine/font_step.h"
+#include "engine/install_paths.h"
 #include "lib/wine_env.h"
+#include "win/finish_win_support.h"
 
 namespace velkor::e2e {
+
+// The install folder with its trailing backslash, and the fonts key, as the
+// checks of an installed machine name them.
+inline const std::wstring kInstallDir = wintest::wide(paths::kInstallDirectory) + L"\\";
+inline const std::wstring kFontsKey = wintest::wide(fonts::kFontsKey);
 
 // The nine members byte for byte against the setup file's own slices (the
 // font bundle must be gone again).
