@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "engine/crc32.h"
+#include "engine/sha256.h"
 #include "engine/install_paths.h"
 #include "engine/installation.h"
 #include "engine/machine_number.h"
@@ -85,8 +85,9 @@ Run install(CountingSystem& system, ProgressWindow& window, EngineConfig config 
   state.bInstalling = state.bConfigurePending = state.bSetupStarted = state.bBusy = 1;
   system.written = 0;
   const double start = now();
+  SetupFile setup = holdSetupFile(system);
   Installation(InstallationPorts{system, registry, fonts, libraries, folders, links}, view, state,
-               computeMachineNumber(system.volumeSerial(u"c:\\")), config)
+               computeMachineNumber(system.volumeSerial(u"c:\\")), setup, config)
       .run();
   Run r;
   r.seconds = now() - start;
@@ -150,22 +151,22 @@ bool writeRepeated(const wchar_t* path, const std::vector<std::uint8_t>& bytes, 
 }
 
 // The setup file with a payload twice the size: this program's image, then
-// the payload twice. Returns the doubled payload's CRC-32, or 0.
-std::uint32_t writeDoubleSetup(const std::wstring& self) {
+// the payload twice. Returns the doubled payload's seal digest in hex, or "".
+std::string writeDoubleSetup(const std::wstring& self) {
   FILE* in = _wfopen(self.c_str(), L"rb");
   FILE* out = _wfopen(kDoubleSetup, L"wb");
-  if (in == nullptr || out == nullptr) return 0;
+  if (in == nullptr || out == nullptr) return {};
   _fseeki64(in, 0, SEEK_END);
   const std::int64_t size = _ftelli64(in);
   const std::int64_t image = size - payload::kPayloadSize;
   std::vector<std::uint8_t> block(1 << 20);
-  std::uint32_t crc = 0;
+  Sha256 digest;
   const auto copy = [&](std::int64_t from, std::int64_t count, bool payload) {
     _fseeki64(in, from, SEEK_SET);
     while (count > 0) {
       const std::size_t n = std::fread(block.data(), 1, static_cast<std::size_t>(std::min<std::int64_t>(count, block.size())), in);
       if (n == 0) return false;
-      if (payload) crc = crc32Update(crc, block.data(), n);
+      if (payload) digest.update(block.data(), n);
       if (std::fwrite(block.data(), 1, n, out) != n) return false;
       count -= static_cast<std::int64_t>(n);
     }
@@ -174,7 +175,23 @@ std::uint32_t writeDoubleSetup(const std::wstring& self) {
   const bool ok = copy(0, image, false) && copy(image, payload::kPayloadSize, true) &&
                   copy(image, payload::kPayloadSize, true);
   std::fclose(in);
-  return std::fclose(out) == 0 && ok ? crc : 0;
+  if (std::fclose(out) != 0 || !ok) return {};
+  std::string hex;
+  char byte[3];
+  for (const std::uint8_t b : digest.finish()) {
+    std::snprintf(byte, sizeof byte, "%02x", b);
+    hex += byte;
+  }
+  return hex;
+}
+
+// The digest written by writeDoubleSetup, read back; all zeros when malformed.
+Sha256Digest digestFromHex(const std::string& hex) {
+  Sha256Digest d{};
+  if (hex.size() != 2 * d.size()) return d;
+  for (std::size_t i = 0; i < d.size(); ++i)
+    d[i] = static_cast<std::uint8_t>(std::strtoul(hex.substr(2 * i, 2).c_str(), nullptr, 16));
+  return d;
 }
 
 // The member table over a doubled payload: the nine members where they are,
@@ -198,9 +215,9 @@ std::wstring memoryReport(int factor) {
   return L"C:\\bench\\memory-" + std::to_wstring(factor) + L".txt";
 }
 
-// --memory <factor> [<crc>]: one installation in this process, then its peak
-// memory into memoryReport(factor).
-int memoryRun(int factor, std::uint32_t crc) {
+// --memory <factor> [<digest>]: one installation in this process, then its
+// peak memory into memoryReport(factor).
+int memoryRun(int factor, const std::string& digest) {
   CountingSystem system;
   EngineConfig config;
   std::vector<payload::Member> table;
@@ -209,7 +226,7 @@ int memoryRun(int factor, std::uint32_t crc) {
     config.members = MemberTable{table.data(), table.size()};
     config.payloadSize = 2 * payload::kPayloadSize;
     system.setup = reinterpret_cast<const char16_t*>(kDoubleSetup);
-    system.seal = seal::PayloadSeal{config.payloadSize, crc};
+    system.seal = seal::PayloadSeal{config.payloadSize, digestFromHex(digest)};
   }
   ProgressWindow window;
   const Run r = install(system, window, config);
@@ -228,8 +245,9 @@ struct Memory {
   bool ok = false;
   unsigned long long peak = 0, hwm = 0, written = 0;
 };
-Memory memoryInChild(const std::wstring& self, int factor, std::uint32_t crc) {
-  std::wstring command = L"\"" + self + L"\" --memory " + std::to_wstring(factor) + L" " + std::to_wstring(crc);
+Memory memoryInChild(const std::wstring& self, int factor, const std::string& digest) {
+  std::wstring command = L"\"" + self + L"\" --memory " + std::to_wstring(factor) + L" " +
+                         std::wstring(digest.begin(), digest.end());
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -255,7 +273,7 @@ int main(int argc, char** argv) {
   CoInitialize(nullptr);
   CreateDirectoryW(L"C:\\bench", nullptr);
   if (argc >= 3 && std::string(argv[1]) == "--memory")
-    return memoryRun(std::atoi(argv[2]), argc >= 4 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 0);
+    return memoryRun(std::atoi(argv[2]), argc >= 4 ? argv[3] : "");
 
   const std::wstring self = modulePath();
   const std::vector<std::uint8_t> payload = readTail(self.c_str(), payload::kPayloadSize);
@@ -322,11 +340,11 @@ int main(int argc, char** argv) {
     removalGap = view.pumps > 0 ? view.longestGap : removal;
   }
 
-  const std::uint32_t crc = writeDoubleSetup(self);
+  const std::string digest = writeDoubleSetup(self);
   removeInstalledFonts(system);
-  const Memory single = memoryInChild(self, 1, 0);
+  const Memory single = memoryInChild(self, 1, "");
   removeInstalledFonts(system);
-  const Memory twice = crc != 0 ? memoryInChild(self, 2, crc) : Memory{};
+  const Memory twice = !digest.empty() ? memoryInChild(self, 2, digest) : Memory{};
   DeleteFileW(kDoubleSetup);
 
   section("whole installation, demo payload, " + std::to_string(kRuns) + " runs");

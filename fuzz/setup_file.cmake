@@ -8,4 +8,5 @@ velkor_fuzz_target(setup_file
           ${PROJECT_SOURCE_DIR}/src/engine/extraction.cpp
           ${PROJECT_SOURCE_DIR}/src/engine/block_copy.cpp
           ${PROJECT_SOURCE_DIR}/src/engine/progress_meter.cpp
-          ${PROJECT_SOURCE_DIR}/src/engine/crc32.cpp)
+          ${PROJECT_SOURCE_DIR}/src/engine/sha256.cpp
+          ${PROJECT_SOURCE_DIR}/src/engine/sha256_x86.cpp)

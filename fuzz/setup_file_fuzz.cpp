@@ -42,6 +42,7 @@ class SlicingFiles final : public FileSystem {
   std::int64_t payloadStart() const { return payloadEnd - static_cast<std::int64_t>(payload::kPayloadSize); }
 
   FileHandle openRead(const std::u16string&) override { return FileHandle{kSetup}; }
+  FileHandle openReadHeld(const std::u16string&) override { return FileHandle{kSetup}; }
   FileHandle openReadWrite(const std::u16string& path) override {
     current_ = &destinations[path];
     current_->written = 0;

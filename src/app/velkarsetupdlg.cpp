@@ -21,10 +21,13 @@
 
 namespace velkor {
 
-// Every port of the installation and the finish, on the real system.
+// Every port of the installation and the finish, on the real system, and the
+// setup file, held from the wizard's start so that nobody can change or swap
+// it before the installation has read it.
 struct CVelkarSetupDlg::RealPorts {
-  explicit RealPorts(fw::CDialog& dialog) : completionView(dialog) {}
+  explicit RealPorts(fw::CDialog& dialog) : setup(holdSetupFile(system)), completionView(dialog) {}
   Win32System system;
+  SetupFile setup;
   win32::Win32Registry registry;
   Win32FontTable fonts;
   Win32Libraries libraries;
@@ -57,7 +60,7 @@ class CVelkarSetupDlg::RealInstaller : public wizard::Installer {
   void run() override {
     Installation(InstallationPorts{ports_.system, ports_.registry, ports_.fonts, ports_.libraries,
                                    ports_.folders, ports_.links},
-                 window_, window_.m_state, window_.m_machineNumber)
+                 window_, window_.m_state, window_.m_machineNumber, ports_.setup)
         .run();
   }
 

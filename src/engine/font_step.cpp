@@ -42,37 +42,32 @@ void FontRegistrar::RegisterFont(const std::u16string& fileName,
   registry_.closeKey(key);
 }
 
-void FontStep::run(VersionClass version, BlockCopier& copier) {
+void FontStep::run(VersionClass version, BlockCopier& copier, const BundleSource& bundle) {
   switch (version) {
-    case VersionClass::SevenOrLater: runSevenOrLater(copier); break;
-    case VersionClass::Vista: runVista(copier); break;
-    case VersionClass::Xp: runXp(copier); break;
+    case VersionClass::SevenOrLater: runSevenOrLater(copier, bundle); break;
+    case VersionClass::Vista: runVista(copier, bundle); break;
+    case VersionClass::Xp: runXp(copier, bundle); break;
     case VersionClass::Other: break;
   }
 }
 
-bool FontStep::copyPart(BlockCopier& copier, FileHandle bundle, const payload::FontPart& part,
+bool FontStep::copyPart(BlockCopier& copier, const BundleSource& bundle, const payload::FontPart& part,
                         const std::u16string& destination) {
+  // Without a source the destination is left as it is, not truncated.
+  if (!bundle.file) return false;
   ScopedFile out(fs_, fs_.openReadWrite(destination));
   if (!out) return false;
   // Each part from its own offset, whatever was copied before.
-  const bool positioned = fs_.seek(bundle, part.offset, SeekOrigin::Begin);
-  const bool copied = positioned && copier.copy(bundle, out.get(), part.length) == CopyResult::Complete;
+  const bool positioned = fs_.seek(bundle.file, bundle.start + part.offset, SeekOrigin::Begin);
+  const bool copied =
+      positioned && copier.copy(bundle.file, out.get(), part.length) == CopyResult::Complete;
   const bool closed = out.close();
   if (copied && closed) return true;
   fs_.deleteFile(destination);
   return false;
 }
 
-bool FontStep::copyPartFromOwnBundle(BlockCopier& copier, const payload::FontPart& part,
-                                     const std::u16string& destination) {
-  ScopedFile bundle(fs_, fs_.openRead(payload::kFontBundle.destination));
-  // Without a source the destination is left as it is, not truncated.
-  if (!bundle) return false;
-  return copyPart(copier, bundle.get(), part, destination);
-}
-
-void FontStep::runSevenOrLater(BlockCopier& copier) {
+void FontStep::runSevenOrLater(BlockCopier& copier, const BundleSource& bundle) {
   const FontFolder folder(fs_, paths::fontFolder(info_.windowsDirectory()));
   const bool palaceScriptMissing = folder.missing(fonts::kPalaceScript.fileName);
   const bool fangSongUnusable = folder.simfangUnusable();
@@ -81,22 +76,21 @@ void FontStep::runSevenOrLater(BlockCopier& copier) {
   // reports 2 and the install directory always receives its own copy. (Wine
   // reports 2 for it; the copy is then skipped there.)
   if (fonts_.addFontResource(fonts::installedFangSong()) != 2 &&
-      copyPartFromOwnBundle(copier, fonts::kFangSong, fonts::installedFangSong()))
+      copyPart(copier, bundle, fonts::kFangSong, fonts::installedFangSong()))
     fonts_.addFontResource(fonts::kFangSong.fileName);
 
   // Written to the font folder only; neither loaded nor registered here.
   if (fangSongUnusable) {
     view_.setText(ctl::kStatus, payload::kFontBundle.destination);
-    copyPartFromOwnBundle(copier, fonts::kFangSong, folder.path() + fonts::kFangSong.fileName);
+    copyPart(copier, bundle, fonts::kFangSong, folder.path() + fonts::kFangSong.fileName);
   }
   if (palaceScriptMissing) {
     view_.setText(ctl::kStatus, fonts::installedPalaceScript());
-    copyPartFromOwnBundle(copier, fonts::kPalaceScript,
-                          folder.path() + fonts::kPalaceScript.fileName);
+    copyPart(copier, bundle, fonts::kPalaceScript, folder.path() + fonts::kPalaceScript.fileName);
   }
 }
 
-void FontStep::runVista(BlockCopier& copier) {
+void FontStep::runVista(BlockCopier& copier, const BundleSource& bundle) {
   const FontFolder folder(fs_, paths::fontFolder(info_.windowsDirectory()));
   const bool palaceScriptMissing = folder.missing(fonts::kPalaceScript.fileName);
   const bool fangSongUnusable = folder.simfangUnusable();
@@ -104,16 +98,10 @@ void FontStep::runVista(BlockCopier& copier) {
 
   state_.bFirstInstall = 1;
   // Both files are written whichever of the two was needed.
-  {
-    ScopedFile bundle(fs_, fs_.openRead(payload::kFontBundle.destination));
-    view_.setText(ctl::kStatus, payload::kFontBundle.destination);
-    if (bundle)
-      copyPart(copier, bundle.get(), fonts::kFangSong, folder.path() + fonts::kFangSong.fileName);
-    view_.setText(ctl::kStatus, fonts::installedPalaceScript());
-    if (bundle)
-      copyPart(copier, bundle.get(), fonts::kPalaceScript,
-               folder.path() + fonts::kPalaceScript.fileName);
-  }
+  view_.setText(ctl::kStatus, payload::kFontBundle.destination);
+  copyPart(copier, bundle, fonts::kFangSong, folder.path() + fonts::kFangSong.fileName);
+  view_.setText(ctl::kStatus, fonts::installedPalaceScript());
+  copyPart(copier, bundle, fonts::kPalaceScript, folder.path() + fonts::kPalaceScript.fileName);
 
   if (palaceScriptMissing)
     registrar_.RegisterFont(fonts::kPalaceScript.fileName, fonts::kPalaceScriptDisplayName);
@@ -125,7 +113,7 @@ void FontStep::runVista(BlockCopier& copier) {
   fonts_.addFontResource(fonts::kSimSunFile);
 }
 
-void FontStep::runXp(BlockCopier& copier) {
+void FontStep::runXp(BlockCopier& copier, const BundleSource& bundle) {
   const FontFolder folder(fs_, paths::fontFolder(info_.windowsDirectory()));
   // Presence only on this class: no size test.
   const bool anyMissing = folder.missing(fonts::kFangSong.fileName) ||
@@ -133,17 +121,13 @@ void FontStep::runXp(BlockCopier& copier) {
                           folder.missing(fonts::kPalaceScript.fileName);
   if (!anyMissing) return;
 
-  {
-    ScopedFile bundle(fs_, fs_.openRead(payload::kFontBundle.destination));
-    for (const payload::FontPart& part : payload::kFontParts) {
-      const std::u16string transit = fonts::transitFile(part.number);
-      view_.setText(ctl::kStatus, transit);
-      // Only a complete part reaches the font folder; a font already there is
-      // never replaced.
-      if (bundle && copyPart(copier, bundle.get(), part, transit))
-        fs_.copyFile(transit, folder.path() + part.fileName, true);
-      fs_.deleteFile(transit);
-    }
+  for (const payload::FontPart& part : payload::kFontParts) {
+    const std::u16string transit = fonts::transitFile(part.number);
+    view_.setText(ctl::kStatus, transit);
+    // Only a complete part reaches the font folder; a font already there is
+    // never replaced.
+    if (copyPart(copier, bundle, part, transit)) fs_.copyFile(transit, folder.path() + part.fileName, true);
+    fs_.deleteFile(transit);
   }
   writeFirstRunMarker(fs_, kFirstInstallMarkerText);
   fs_.deleteFile(payload::kFontBundle.destination);

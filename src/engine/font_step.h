@@ -9,6 +9,7 @@
 #include "engine/block_copy.h"
 #include "engine/font_conditions.h"
 #include "engine/payload_layout.h"
+#include "engine/setup_file.h"
 #include "engine/version_class.h"
 #include "engine/wizard_state.h"
 #include "platform/file_system.h"
@@ -74,22 +75,21 @@ class FontStep {
       : fs_(fs), info_(info), fonts_(fonts), view_(view), state_(state),
         registrar_(info, fonts, registry, view) {}
 
-  // The plan of `version`; nothing for any other version.
-  void run(VersionClass version, BlockCopier& copier);
+  // The plan of `version`; nothing for any other version. The parts are read
+  // from `bundle`, never from the extracted bundle file, which the setup does
+  // not hold.
+  void run(VersionClass version, BlockCopier& copier, const BundleSource& bundle);
 
  private:
-  void runSevenOrLater(BlockCopier& copier);
-  void runVista(BlockCopier& copier);
-  void runXp(BlockCopier& copier);
+  void runSevenOrLater(BlockCopier& copier, const BundleSource& bundle);
+  void runVista(BlockCopier& copier, const BundleSource& bundle);
+  void runXp(BlockCopier& copier, const BundleSource& bundle);
 
-  // Copies one part from the open bundle into `destination` ("wb+"); skipped
-  // when the destination cannot be opened. An incomplete copy is deleted, so no
+  // Copies one part of the bundle into `destination` ("wb+"); skipped when the
+  // destination cannot be opened. An incomplete copy is deleted, so no
   // truncated font is ever left behind. Returns whether the copy is complete.
-  bool copyPart(BlockCopier& copier, FileHandle bundle, const payload::FontPart& part,
+  bool copyPart(BlockCopier& copier, const BundleSource& bundle, const payload::FontPart& part,
                 const std::u16string& destination);
-  // The same with a bundle stream opened for this copy alone.
-  bool copyPartFromOwnBundle(BlockCopier& copier, const payload::FontPart& part,
-                             const std::u16string& destination);
 
   FileSystem& fs_;
   SystemInfo& info_;

@@ -15,10 +15,11 @@ void InstallSequence::run() {
   view_.stopAnimation(ctl::kAnimation);
 
   // Nothing on the machine changes before the setup file has proved whole.
-  SetupFileCheck setup =
-      openSetupFile(system_, view_, config_.payloadSize, config_.blockSize);
-  if (setup.result != SetupCheck::Sound) {
-    showInstallFailure(view_, state_, setup.file.path, text::kSetupDamaged);
+  const SetupFileCheck check =
+      checkSetupFile(system_, view_, setup_, config_.payloadSize, config_.blockSize);
+  if (check.result != SetupCheck::Sound) {
+    setup_.stream.close();
+    showInstallFailure(view_, state_, setup_.path, text::kSetupDamaged);
     return;
   }
 
@@ -32,24 +33,28 @@ void InstallSequence::run() {
 
   state_.bInstallFailed = 0;
   BlockCopier copier(system_, view_, progress, config_.blockSize);
+  BundleSource bundle{setup_.stream.get(), 0};
   for (const payload::Member& member : config_.members) {
-    const ExtractResult result = extractMember(copier, view_, setup.file.stream.get(),
-                                               setup.file.payloadEnd, member);
+    if (member.kind == payload::MemberKind::FontBundle) bundle.start = check.payloadEnd + member.start;
+    const ExtractResult result =
+        extractMember(copier, view_, setup_.stream.get(), check.payloadEnd, member);
     if (result == ExtractResult::Written) continue;
+    setup_.stream.close();
     showInstallFailure(view_, state_, member.destination,
                        result == ExtractResult::DestinationUnopenable ? text::kProgramInUse
                                                                       : text::kWriteFailed);
     return;
   }
-  setup.file.stream.close();
 
-  if (version != VersionClass::Other) operations_.provisionFonts(version, copier);
+  if (version != VersionClass::Other) operations_.provisionFonts(version, copier, bundle);
+  // The fonts were the last bytes read from the setup file.
+  setup_.stream.close();
   operations_.writeRegistryConfiguration();
 
   // Left over from the font step; an earlier setup may have left PALSCRI.TTF
   // beside the setup file.
   system_.deleteFile(payload::kFontBundle.destination);
-  system_.deleteFile(paths::folderOf(setup.file.path) + payload::kFontParts[1].fileName);
+  system_.deleteFile(paths::folderOf(setup_.path) + payload::kFontParts[1].fileName);
 
   operations_.createShortcuts();
   system_.notifyAssociationsChanged();

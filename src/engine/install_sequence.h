@@ -8,6 +8,7 @@
 
 #include "engine/block_copy.h"
 #include "engine/payload_layout.h"
+#include "engine/setup_file.h"
 #include "engine/version_class.h"
 #include "engine/wizard_state.h"
 #include "platform/system.h"
@@ -23,8 +24,9 @@ class InstallOperations {
   // Step 4: what earlier installations left behind (never the install directory).
   virtual void removePreviousInstallation() = 0;
   // Step 11, for Windows 5.1, 6.0 and 6.x (minor 1 or higher) only. Font copies
-  // go through `copier`, which carries this installation's progress counter.
-  virtual void provisionFonts(VersionClass version, BlockCopier& copier) = 0;
+  // read the bundle from `bundle` (the held setup file) and go through
+  // `copier`, which carries this installation's progress counter.
+  virtual void provisionFonts(VersionClass version, BlockCopier& copier, const BundleSource& bundle) = 0;
   // Step 12: version marker, file type, lock password, commands.
   virtual void writeRegistryConfiguration() = 0;
   // Step 14: the shortcut operations, in their order.
@@ -48,9 +50,13 @@ struct EngineConfig {
 
 class InstallSequence {
  public:
+  // `setup` is the setup file the wizard has held since its start; the
+  // sequence reads every payload byte through it and lets it go after the
+  // last copy (the fonts), or when it fails.
   InstallSequence(System& system, WizardView& view, WizardState& state,
-                  InstallOperations& operations, EngineConfig config = {})
-      : system_(system), view_(view), state_(state), operations_(operations), config_(config) {}
+                  InstallOperations& operations, SetupFile& setup, EngineConfig config = {})
+      : system_(system), view_(view), state_(state), operations_(operations), setup_(setup),
+        config_(config) {}
 
   // Preconditions (the Next handler's): bInstalling = 1, bConfigurePending = 1,
   // Next hidden, progress bar and status line shown. Afterwards either the
@@ -63,6 +69,7 @@ class InstallSequence {
   WizardView& view_;
   WizardState& state_;
   InstallOperations& operations_;
+  SetupFile& setup_;
   EngineConfig config_;
 };
 

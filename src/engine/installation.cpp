@@ -5,21 +5,22 @@
 namespace velkor {
 
 Installation::Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
-                           std::int32_t machineNumber, EngineConfig config)
+                           std::int32_t machineNumber, SetupFile& setup, EngineConfig config)
     : ports_(ports),
       view_(view),
       machineNumber_(machineNumber),
       removal_(ports.system, ports.system, ports.fonts, ports.libraries, ports.registry,
                ports.folders, ports.system, view),
       fontStep_(ports.system, ports.system, ports.fonts, ports.registry, view, state),
-      sequence_(ports.system, view, state, *this, config) {}
+      sequence_(ports.system, view, state, *this, setup, config) {}
 
 void Installation::run() { sequence_.run(); }
 
 void Installation::removePreviousInstallation() { removal_.RemovePreviousInstallation(); }
 
-void Installation::provisionFonts(VersionClass version, BlockCopier& copier) {
-  fontStep_.run(version, copier);
+void Installation::provisionFonts(VersionClass version, BlockCopier& copier,
+                                  const BundleSource& bundle) {
+  fontStep_.run(version, copier, bundle);
 }
 
 void Installation::writeRegistryConfiguration() {

@@ -31,15 +31,16 @@ struct InstallationPorts {
 
 class Installation final : private InstallOperations {
  public:
+  // `setup` is the setup file held since the wizard started (holdSetupFile).
   Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
-               std::int32_t machineNumber, EngineConfig config = {});
+               std::int32_t machineNumber, SetupFile& setup, EngineConfig config = {});
 
   // The installation sequence, steps 1 to 17.
   void run();
 
  private:
   void removePreviousInstallation() override;
-  void provisionFonts(VersionClass version, BlockCopier& copier) override;
+  void provisionFonts(VersionClass version, BlockCopier& copier, const BundleSource& bundle) override;
   void writeRegistryConfiguration() override;
   void createShortcuts() override;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/crc32.h"
 #include "engine/pe_certificate.h"
+#include "engine/sha256.h"
 
 namespace velkor {
 
@@ -27,52 +27,49 @@ std::optional<std::int64_t> findPayloadEnd(FileSystem& fs, FileHandle file) {
   return static_cast<std::int64_t>(pe::payloadEnd(static_cast<std::uint64_t>(size), table));
 }
 
-namespace {
+SetupFile holdSetupFile(System& system) {
+  SetupFile setup;
+  setup.path = system.modulePath();
+  setup.stream = ScopedFile(system, system.openReadHeld(setup.path));
+  return setup;
+}
 
-SetupCheck checkPayload(System& system, WizardView& view, FileHandle file,
-                        std::int64_t payloadEnd, std::uint32_t payloadSize,
-                        std::size_t blockSize) {
-  if (payloadEnd < static_cast<std::int64_t>(payloadSize)) return SetupCheck::TooShort;
-  const auto seal = system.payloadSeal();
-  if (!seal || seal->payloadSize != payloadSize) return SetupCheck::NoSeal;
-  if (!system.seek(file, payloadEnd - payloadSize, SeekOrigin::Begin)) return SetupCheck::TooShort;
+SetupFileCheck checkPayload(FileSystem& fs, FileHandle file, const std::optional<seal::PayloadSeal>& seal,
+                            std::uint32_t payloadSize, std::size_t blockSize,
+                            const std::function<void()>& afterBlock) {
+  SetupFileCheck check;
+  if (!file) return check;
+  const auto end = findPayloadEnd(fs, file);
+  check.result = SetupCheck::TooShort;
+  if (!end || *end < static_cast<std::int64_t>(payloadSize)) return check;
+  check.result = SetupCheck::NoSeal;
+  if (!seal || seal->payloadSize != payloadSize) return check;
+  check.result = SetupCheck::TooShort;
+  if (!fs.seek(file, *end - payloadSize, SeekOrigin::Begin)) return check;
 
   std::vector<std::uint8_t> block(std::max<std::size_t>(blockSize, 1));
-  std::uint32_t crc = 0;
+  Sha256 digest;
   std::uint32_t remaining = payloadSize;
   while (remaining > 0) {
     const std::size_t want = std::min<std::size_t>(remaining, block.size());
-    const std::size_t got = system.read(file, block.data(), want);
+    const std::size_t got = fs.read(file, block.data(), want);
     if (got > 0) {
-      crc = crc32Update(crc, block.data(), got);
-      view.pumpMessages();
+      digest.update(block.data(), got);
+      if (afterBlock) afterBlock();
     }
-    if (got < want) return SetupCheck::TooShort;
+    if (got < want) return check;
     remaining -= static_cast<std::uint32_t>(want);
   }
-  return crc == seal->payloadCrc ? SetupCheck::Sound : SetupCheck::Corrupted;
+  check.result = digest.finish() == seal->digest ? SetupCheck::Sound : SetupCheck::Corrupted;
+  if (check.result == SetupCheck::Sound) check.payloadEnd = *end;
+  return check;
 }
 
-}  // namespace
-
-SetupFileCheck openSetupFile(System& system, WizardView& view, std::uint32_t payloadSize,
-                             std::size_t blockSize) {
-  SetupFileCheck check;
-  check.file.path = system.modulePath();
-  check.file.stream = ScopedFile(system, system.openRead(check.file.path));
-  if (!check.file.stream) {
-    check.result = SetupCheck::Unopenable;
-    return check;
-  }
-  const auto end = findPayloadEnd(system, check.file.stream.get());
-  if (!end) {
-    check.result = SetupCheck::TooShort;
-  } else {
-    check.file.payloadEnd = *end;
-    check.result = checkPayload(system, view, check.file.stream.get(), *end, payloadSize, blockSize);
-  }
-  if (check.result != SetupCheck::Sound) check.file.stream.close();
-  return check;
+SetupFileCheck checkSetupFile(System& system, WizardView& view, const SetupFile& setup,
+                              std::uint32_t payloadSize, std::size_t blockSize) {
+  if (!setup.stream) return SetupFileCheck{};
+  return checkPayload(system, setup.stream.get(), system.payloadSeal(), payloadSize, blockSize,
+                      [&view] { view.pumpMessages(); });
 }
 
 }  // namespace velkor

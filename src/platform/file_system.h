@@ -31,6 +31,9 @@ class FileSystem {
 
   // _wfopen "rb": read, binary, shared for reading and writing.
   virtual FileHandle openRead(const std::u16string& path) = 0;
+  // "rb" shared for reading only: while it is open, other programs can
+  // neither write, rename nor delete the file.
+  virtual FileHandle openReadHeld(const std::u16string& path) = 0;
   // _wfopen "wb+": create or truncate, read and write, binary.
   virtual FileHandle openReadWrite(const std::u16string& path) = 0;
   // Moves the position; false when the runtime refuses (a position before 0).

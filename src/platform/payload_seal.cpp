@@ -17,6 +17,7 @@ constexpr std::array<std::uint32_t, 4> masked(std::uint32_t a, std::uint32_t b, 
 
 constexpr std::array<std::uint32_t, 4> kMaskedMagic = masked(VELKOR_SEAL_MAGIC_WORDS);
 static_assert(kMagicSize == 4 * kMaskedMagic.size());
+static_assert(kSealRecordSize == kMagicSize + 4 + std::tuple_size<Sha256Digest>::value);
 
 std::uint32_t read32(const unsigned char* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
@@ -50,7 +51,10 @@ std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size) {
   if (data == nullptr || size != kSealRecordSize) return std::nullopt;
   const auto* p = static_cast<const unsigned char*>(data);
   if (!hasMagic(p)) return std::nullopt;
-  return PayloadSeal{read32(p + kMagicSize), read32(p + kMagicSize + 4)};
+  PayloadSeal seal;
+  seal.payloadSize = read32(p + kMagicSize);
+  for (std::size_t i = 0; i < seal.digest.size(); ++i) seal.digest[i] = p[kMagicSize + 4 + i];
+  return seal;
 }
 
 std::size_t countSealMagic(const void* image, std::size_t size) {
@@ -70,7 +74,7 @@ void writeSeal(void* record, const PayloadSeal& seal) {
   auto* p = static_cast<unsigned char*>(record);
   for (std::size_t k = 0; k < kMaskedMagic.size(); ++k) write32(p + 4 * k, kMaskedMagic[k] ^ kMask);
   write32(p + kMagicSize, seal.payloadSize);
-  write32(p + kMagicSize + 4, seal.payloadCrc);
+  for (std::size_t i = 0; i < seal.digest.size(); ++i) p[kMagicSize + 4 + i] = seal.digest[i];
 }
 
 }  // namespace velkor::seal

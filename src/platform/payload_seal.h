@@ -1,5 +1,5 @@
 // The seal: a fixed-size record in the image that says how long the payload
-// behind the image is and what its CRC-32 is. The image carries it unfilled as
+// behind the image is and what its SHA-256 digest is. The image carries it unfilled as
 // an RCDATA resource of its own; the payload tool finds it in the image by its
 // magic (never by parsing the payload) and fills it when it appends the
 // payload; the engine reads it back from its own resource and checks the
@@ -8,7 +8,7 @@
 // Layout, little-endian, kSealRecordSize bytes:
 //   0  magic (16 bytes)
 //  16  payload size in bytes (u32), 0 while unfilled
-//  20  CRC-32 of the payload (u32), 0 while unfilled
+//  20  SHA-256 of the payload (32 bytes), zeros while unfilled
 //
 // This header is read by the resource compiler too (payload_seal.rc), so the
 // resource and the code share one definition of the identifier and the magic.
@@ -26,20 +26,22 @@
 #include <cstdint>
 #include <optional>
 
+#include "engine/sha256.h"
+
 namespace velkor::seal {
 
 inline constexpr int kResourceId = VELKOR_SEAL_RESOURCE_ID;
 inline constexpr std::size_t kMagicSize = 16;
-inline constexpr std::size_t kSealRecordSize = 24;
+inline constexpr std::size_t kSealRecordSize = kMagicSize + 4 + 32;
 
 struct PayloadSeal {
   std::uint32_t payloadSize = 0;
-  std::uint32_t payloadCrc = 0;
+  Sha256Digest digest{};
 };
 
 // Reads a seal record from `size` bytes at `data` (the resource's bytes):
 // nothing unless they are exactly one record with the seal's magic. An
-// unfilled record reads as size 0, CRC 0.
+// unfilled record reads as size 0 and an all-zero digest.
 std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size);
 
 // Where the image's seal record starts: the offset of the only occurrence of

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <share.h>
+
 #include <cstdio>
 
 #include "platform/win32_system.h"
@@ -25,6 +27,12 @@ using win32::wide;
 
 FileHandle Win32System::openRead(const std::u16string& path) {
   return unbuffered(_wfopen(wide(path), L"rb"));
+}
+
+FileHandle Win32System::openReadHeld(const std::u16string& path) {
+  // Shared for reading alone: no write and no delete sharing, so a rename,
+  // delete or write-open by anyone else fails while this stays open.
+  return unbuffered(_wfsopen(wide(path), L"rb", _SH_DENYWR));
 }
 
 FileHandle Win32System::openReadWrite(const std::u16string& path) {

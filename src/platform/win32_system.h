@@ -11,6 +11,7 @@ class Win32System : public System {
  public:
   // FileSystem (win32_file_system.cpp): _wfopen streams and kernel file calls.
   FileHandle openRead(const std::u16string& path) override;
+  FileHandle openReadHeld(const std::u16string& path) override;
   FileHandle openReadWrite(const std::u16string& path) override;
   bool seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
   std::int64_t tell(FileHandle file) override;

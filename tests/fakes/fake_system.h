@@ -50,6 +50,10 @@ class FakeSystem : public System {
 
   // Opening this path for writing fails, as for a program that is running.
   void makeUnwritable(const std::u16string& path) { unwritable_.insert(fold(path)); }
+  // Holding this path fails, as when another program has it open for writing.
+  void makeUnholdable(const std::u16string& path) { unholdable_.insert(fold(path)); }
+  // Whether a file is open on this path by openReadHeld.
+  bool held(const std::u16string& path) const { return isHeld(fold(path)); }
   // Writes beyond this many more bytes (all files together) are cut short.
   void limitDiskSpace(std::uint64_t bytes) { diskSpace_ = bytes; }
   // Cuts a file short, as another program might while it is open.
@@ -115,10 +119,17 @@ class FakeSystem : public System {
     if (it == nodes_.end() || it->second.directory) return {};
     return addOpen(path, false);
   }
+  FileHandle openReadHeld(const std::u16string& path) override {
+    log(u"openReadHeld", path);
+    const std::u16string key = fold(path);
+    auto it = nodes_.find(key);
+    if (it == nodes_.end() || it->second.directory || unholdable_.count(key) || isOpenForWriting(key)) return {};
+    return addOpen(path, false, true);
+  }
   FileHandle openReadWrite(const std::u16string& path) override {
     log(u"openReadWrite", path);
     const std::u16string key = fold(path);
-    if (unwritable_.count(key) || !parentExists(key)) return {};
+    if (unwritable_.count(key) || !parentExists(key) || isHeld(key)) return {};
     auto it = nodes_.find(key);
     if (it != nodes_.end() && it->second.directory) return {};
     Node& n = nodes_[key];
@@ -230,6 +241,7 @@ class FakeSystem : public System {
     std::u16string path;  // as opened, for the log
     std::int64_t pos = 0;
     bool writable = false;
+    bool held = false;  // others may neither write nor delete it
   };
 
   static bool isRoot(const std::u16string& key) {
@@ -248,9 +260,17 @@ class FakeSystem : public System {
   bool isOpen(const std::u16string& key) const {
     return std::any_of(open_.begin(), open_.end(), [&](const auto& o) { return o.second.key == key; });
   }
-  FileHandle addOpen(const std::u16string& path, bool writable) {
+  bool isHeld(const std::u16string& key) const {
+    return std::any_of(open_.begin(), open_.end(),
+                       [&](const auto& o) { return o.second.key == key && o.second.held; });
+  }
+  bool isOpenForWriting(const std::u16string& key) const {
+    return std::any_of(open_.begin(), open_.end(),
+                       [&](const auto& o) { return o.second.key == key && o.second.writable; });
+  }
+  FileHandle addOpen(const std::u16string& path, bool writable, bool held = false) {
     const std::uintptr_t id = nextHandle_++;
-    open_[id] = OpenFile{fold(path), path, 0, writable};
+    open_[id] = OpenFile{fold(path), path, 0, writable, held};
     return FileHandle{id};
   }
   OpenFile* find(FileHandle f) {
@@ -267,6 +287,7 @@ class FakeSystem : public System {
   std::uintptr_t nextHandle_ = 1;
   std::set<std::u16string> unwritable_;
   std::set<std::u16string> closeFails_;
+  std::set<std::u16string> unholdable_;
   std::optional<std::uint64_t> diskSpace_;
   std::vector<Call> calls_;
   std::uint64_t bytesWritten_ = 0;

@@ -10,6 +10,7 @@
 #include "engine/failure_display.h"
 #include "engine/install_paths.h"
 #include "engine/install_sequence.h"
+#include "lib/crc_forge.h"
 #include "unit/engine_support.h"
 
 namespace velkor {
@@ -70,6 +71,7 @@ void expectFailurePage(const FakeMachine& m, const std::u16string& path, const s
   EXPECT_EQ(m.operations.count(u"ops writeRegistryConfiguration"), 0u);
   EXPECT_EQ(m.operations.count(u"ops createShortcuts"), 0u);
   EXPECT_EQ(m.system.countCalls(u"notifyAssociationsChanged"), 0u);
+  EXPECT_FALSE(m.system.held(m.system.setupPath)) << "a failed installation lets the setup file go";
   EXPECT_EQ(m.system.openFileCount(), 0u) << "every stream closed";
 }
 
@@ -84,18 +86,23 @@ TEST(InstallSequence, RunsItsStepsInOrder) {
   m.system.version = {6, 1, 7601, 2};
   m.system.addFileOfSize(u"C:\\windows\\Fonts\\simfang.ttf", 3'996'872);
   m.system.addFileOfSize(u"C:\\windows\\Fonts\\PALSCRI.TTF", 51'404);
-  bool bundleWhole = false;
-  m.operations.fontStep = [&](VersionClass, BlockCopier&) {
-    const auto* bundle = m.system.file(m.members[2].destination);
-    bundleWhole = bundle && *bundle == testing::sliceOf(m.payload, m.members[2]);
+  // The font step reads the bundle from the held setup file, not from the
+  // extracted copy that anyone with access to the install directory could change.
+  std::vector<std::uint8_t> bundleRead;
+  bool setupHeldDuringFonts = false;
+  m.operations.fontStep = [&](VersionClass, BlockCopier&, const BundleSource& bundle) {
+    setupHeldDuringFonts = m.system.held(kSetup);
+    bundleRead.resize(m.members[2].length);
+    ASSERT_TRUE(m.system.seek(bundle.file, bundle.start, SeekOrigin::Begin));
+    bundleRead.resize(m.system.read(bundle.file, bundleRead.data(), bundleRead.size()));
   };
   m.run();
 
   const std::u16string upper = u"45";  // (575,496 + 3,996,872) / 100,000
   std::vector<std::u16string> expected = {
+      u"openReadHeld " + kSetup,
       u"versionRecord",
       u"stopAnimation 1018",
-      u"openRead " + kSetup,
       u"createDirectory " + kInstallDir,
       u"ops removePreviousInstallation",
       u"setProgressPos 0",
@@ -109,7 +116,7 @@ TEST(InstallSequence, RunsItsStepsInOrder) {
     expected.push_back(u"close " + std::u16string(member.destination));
   }
   for (const std::u16string& e :
-       {u"close " + kSetup, std::u16string(u"ops provisionFonts"),
+       {std::u16string(u"ops provisionFonts"), u"close " + kSetup,
         std::u16string(u"ops writeRegistryConfiguration"),
         u"deleteFile " + kInstallDir + u"\\Velkorsys.dll",
         std::u16string(u"deleteFile C:\\Downloads\\PALSCRI.TTF"),
@@ -119,7 +126,9 @@ TEST(InstallSequence, RunsItsStepsInOrder) {
 
   EXPECT_EQ(without(m.journal, {u"findFirst", u"stepProgress"}), expected);
   EXPECT_EQ(m.state.bInstallFailed, 0);
-  EXPECT_TRUE(bundleWhole) << "the font step finds the whole bundle";
+  EXPECT_EQ(bundleRead, testing::sliceOf(m.payload, m.members[2])) << "the font step reads the whole bundle";
+  EXPECT_TRUE(setupHeldDuringFonts) << "the setup file is held until the last copy";
+  EXPECT_FALSE(m.system.held(kSetup)) << "and let go afterwards";
   expectMembersWritten(m, 9, false);
   EXPECT_FALSE(m.system.exists(kInstallDir + u"\\Velkorsys.dll")) << "the bundle is gone afterwards";
 }
@@ -140,7 +149,7 @@ TEST_P(InstallFlags, LeaveTheFinishToConfigureOrToLogOff) {
   m.scale(kSmall);
   m.placeSetupFile();
   m.system.version = c.version;
-  m.operations.fontStep = [&](VersionClass, BlockCopier&) {
+  m.operations.fontStep = [&](VersionClass, BlockCopier&, const BundleSource&) {
     if (c.fontStepSetsFirstInstall) m.state.bFirstInstall = 1;
   };
   m.run();
@@ -173,7 +182,7 @@ TEST(InstallSequence, ProgressStepsAcrossTheWholeInstallationMatchAByteAtATimeCo
     m.system.version = {6, 1, 7601, 2};
     // The font step copies through the same counter: two font files.
     const std::vector<std::uint32_t> fontCopies = {77'777, 51'404};
-    m.operations.fontStep = [&](VersionClass, BlockCopier& copier) {
+    m.operations.fontStep = [&](VersionClass, BlockCopier& copier, const BundleSource&) {
       for (std::size_t i = 0; i < fontCopies.size(); ++i) {
         const std::u16string src = u"C:\\font-src" + std::u16string(1, char16_t(u'0' + i));
         m.system.addFile(src, testing::payloadBytes(fontCopies[i], 9));
@@ -230,7 +239,7 @@ TEST(InstallSequence, ASignedSetupFileInstallsFromBeforeItsCertificateTable) {
   const std::vector<std::uint8_t> table(0x5D8, 0xCE);
   testing::declareCertificateTable(image, tableAt, static_cast<std::uint32_t>(table.size()));
   m.system.addFile(kSetup, testing::concat(testing::concat(image, m.payload), table));
-  m.system.seal = seal::PayloadSeal{m.config.payloadSize, crc32(m.payload.data(), m.payload.size())};
+  m.system.seal = testing::sealOf(m.payload);
   m.run();
   EXPECT_EQ(m.state.bInstallFailed, 0);
   expectMembersWritten(m, 9, false);
@@ -362,7 +371,18 @@ INSTANTIATE_TEST_SUITE_P(
                    b.insert(b.end(), 8, 0);
                  }},
         BadSetup{"no_seal", [](FakeMachine& m) { m.system.seal.reset(); }},
-        BadSetup{"unfilled_seal", [](FakeMachine& m) { m.system.seal = seal::PayloadSeal{0, 0}; }}),
+        BadSetup{"unfilled_seal", [](FakeMachine& m) { m.system.seal = seal::PayloadSeal{}; }},
+        BadSetup{"changed_with_its_crc32_kept",
+                 [](FakeMachine& m) {
+                   auto& b = setupBytes(m);
+                   const std::size_t payloadAt = b.size() - m.config.payloadSize;
+                   const std::uint32_t crc = crc32(b.data() + payloadAt, m.config.payloadSize);
+                   b[b.size() - 5000] ^= 0x01;
+                   testing::restoreCrc32(b.data() + payloadAt, m.config.payloadSize, 100, crc);
+                   ASSERT_EQ(crc32(b.data() + payloadAt, m.config.payloadSize), crc);
+                 }},
+        BadSetup{"held_open_for_writing_elsewhere",
+                 [](FakeMachine& m) { m.system.makeUnholdable(kSetup); }}),
     [](const ::testing::TestParamInfo<BadSetup>& info) { return std::string(info.param.name); });
 
 TEST(InstallFailure, TheSetupFileCheckKeepsTheWindowResponsive) {

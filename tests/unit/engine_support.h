@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/crc32.h"
 #include "engine/install_sequence.h"
+#include "engine/sha256.h"
 #include "engine/payload_layout.h"
 #include "engine/wizard_state.h"
 #include "fakes/fake_system.h"
@@ -93,6 +93,11 @@ inline std::uint32_t sumOf(const std::vector<payload::Member>& members) {
   return total;
 }
 
+// The seal the payload tool writes for `payload`.
+inline seal::PayloadSeal sealOf(const std::vector<std::uint8_t>& payload) {
+  return seal::PayloadSeal{static_cast<std::uint32_t>(payload.size()), sha256(payload.data(), payload.size())};
+}
+
 // The slice of `payload` that holds a member.
 inline std::vector<std::uint8_t> sliceOf(const std::vector<std::uint8_t>& payload,
                                          const payload::Member& m) {
@@ -105,14 +110,14 @@ inline std::vector<std::uint8_t> sliceOf(const std::vector<std::uint8_t>& payloa
 class RecordingOperations : public InstallOperations {
  public:
   std::vector<std::u16string>* journal = nullptr;
-  std::function<void(VersionClass, BlockCopier&)> fontStep;
+  std::function<void(VersionClass, BlockCopier&, const BundleSource&)> fontStep;
   std::vector<VersionClass> fontVersions;
 
   void removePreviousInstallation() override { note(u"ops removePreviousInstallation"); }
-  void provisionFonts(VersionClass version, BlockCopier& copier) override {
+  void provisionFonts(VersionClass version, BlockCopier& copier, const BundleSource& bundle) override {
     note(u"ops provisionFonts");
     fontVersions.push_back(version);
-    if (fontStep) fontStep(version, copier);
+    if (fontStep) fontStep(version, copier, bundle);
   }
   void writeRegistryConfiguration() override { note(u"ops writeRegistryConfiguration"); }
   void createShortcuts() override { note(u"ops createShortcuts"); }
@@ -168,10 +173,18 @@ struct FakeMachine {
                       const std::vector<std::uint8_t>& trailer = {}) {
     payload = payloadBytes(config.payloadSize);
     system.addFile(system.setupPath, concat(concat(peImage(imageSize), payload), trailer));
-    system.seal = seal::PayloadSeal{config.payloadSize, crc32(payload.data(), payload.size())};
+    system.seal = sealOf(payload);
   }
 
-  void run() { InstallSequence(system, view, state, operations, config).run(); }
+  // The setup file as the wizard holds it from its start; run() holds it
+  // then unless a test did so earlier.
+  SetupFile setup;
+  void hold() { setup = holdSetupFile(system); }
+
+  void run() {
+    if (setup.path.empty()) hold();
+    InstallSequence(system, view, state, operations, setup, config).run();
+  }
 };
 
 // The running byte counts, across all copies of one installation, at which a

@@ -110,8 +110,18 @@ struct FontMachine : FinishMachine {
   BlockCopier copier{system, view, progress};
   ArgumentRecorder recorder{registry};
   FontStep step{system, system, fonts, recorder, view, state};
+  // The held setup file, the bundle somewhere inside it.
+  static constexpr std::int64_t kBundleAt = 0x321;
+  BundleSource source;
 
-  FontMachine() { system.addFile(kBundle, bundle); }
+  FontMachine() {
+    system.addFile(kBundle, bundle);  // as extracted; the step must not read it
+    std::vector<std::uint8_t> setup(kBundleAt, 0xEE);
+    setup.insert(setup.end(), bundle.begin(), bundle.end());
+    setup.insert(setup.end(), 0x40, 0xEF);
+    system.addFile(system.setupPath, std::move(setup));
+    source = BundleSource{system.openReadHeld(system.setupPath), kBundleAt};
+  }
 
   void arrange(const FontState& s) {
     if (s.fangSong == FangSong::RightSize) system.addFileOfSize(kFontDir + kFangSong.fileName, kFangSong.length);
@@ -150,9 +160,9 @@ TEST(FontStep, CopiesExactlyThePlannedBytesForEveryStateOfEveryClass) {
       m.arrange(s);
       const FontFolder folder(m.system, kFontDir);
       const std::int64_t planned = plannedByteTotal(version, folder) - std::int64_t{payload::kPayloadSize};
-      m.step.run(version, m.copier);
+      m.step.run(version, m.copier, m.source);
       EXPECT_EQ(m.bytesCopied(), static_cast<std::uint64_t>(planned));
-      EXPECT_EQ(m.system.openFileCount(), 0u) << "every stream closed";
+      EXPECT_EQ(m.system.openFileCount(), 1u) << "every stream closed but the held setup file";
     }
   }
 }
@@ -160,7 +170,7 @@ TEST(FontStep, CopiesExactlyThePlannedBytesForEveryStateOfEveryClass) {
 TEST(FontStep, OtherVersionsDoNothing) {
   FontMachine m;
   m.journal.clear();
-  m.step.run(VersionClass::Other, m.copier);
+  m.step.run(VersionClass::Other, m.copier, m.source);
   EXPECT_TRUE(m.journal.empty());
 }
 
@@ -170,7 +180,7 @@ TEST(SevenFontPlan, BothFontsPresentWritesOnlyTheInstalledCopy) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, true, true});
   const auto folderBefore = m.system.tree();
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
 
   EXPECT_TRUE(m.holdsPart(kInstall + u"simfang.ttf", kFangSong));
   EXPECT_EQ(m.system.file(kFontDir + kFangSong.fileName)->size(), kFangSong.length);
@@ -187,7 +197,7 @@ TEST(SevenFontPlan, BothFontsPresentWritesOnlyTheInstalledCopy) {
 TEST(SevenFontPlan, AWrongSizedFangSongIsReplacedWhenNoAlternativeExists) {
   FontMachine m;
   m.arrange({FangSong::WrongSize, false, true, true});
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_TRUE(m.holdsPart(kFontDir + kFangSong.fileName, kFangSong));
   EXPECT_EQ(m.statusTexts(), std::vector<std::u16string>{kBundle});
   EXPECT_EQ(m.fonts.loaded(kFontDir + kFangSong.fileName), 1)
@@ -198,28 +208,30 @@ TEST(SevenFontPlan, AWrongSizedFangSongIsReplacedWhenNoAlternativeExists) {
 TEST(SevenFontPlan, AWrongSizedFangSongStaysWhenTheAlternativeExists) {
   FontMachine m;
   m.arrange({FangSong::WrongSize, true, true, true});
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_EQ(m.system.file(kFontDir + kFangSong.fileName)->size(), 1'000u);
 }
 
 TEST(SevenFontPlan, MissingPalaceScriptIsCopiedFromItsOwnOffsetButNotLoaded) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, false, true});
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace));
   EXPECT_EQ(m.statusTexts(), std::vector<std::u16string>{kInstall + u"PALSCRI.TTF"});
   EXPECT_EQ(m.fonts.loaded(kFontDir + kPalace.fileName), 0);
   EXPECT_EQ(m.recorder.creates.size(), 0u);
 }
 
-TEST(SevenFontPlan, BothNeedsCopyFangSongFirstEachFromAStreamOfItsOwn) {
+TEST(SevenFontPlan, BothNeedsCopyFangSongFirstFromTheHeldSetupFile) {
   FontMachine m;
   m.arrange({FangSong::Absent, false, false, true});
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  // A changed extracted bundle changes nothing: the parts come from the setup file.
+  m.system.addFile(kBundle, std::vector<std::uint8_t>(m.bundle.size(), 0x66));
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_EQ(m.statusTexts(), (std::vector<std::u16string>{kBundle, kInstall + u"PALSCRI.TTF"}));
   EXPECT_TRUE(m.holdsPart(kFontDir + kFangSong.fileName, kFangSong));
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace));
-  EXPECT_EQ(m.system.countCalls(u"openRead", kBundle), 3u);
+  EXPECT_EQ(m.system.countCalls(u"openRead"), 0u) << "no other stream is opened";
 }
 
 TEST(SevenFontPlan, TwoFontsAddedFromTheInstalledCopyMeansNoCopy) {
@@ -227,7 +239,7 @@ TEST(SevenFontPlan, TwoFontsAddedFromTheInstalledCopyMeansNoCopy) {
   m.arrange({FangSong::RightSize, false, true, true});
   m.system.addFileOfSize(kInstall + u"simfang.ttf", 10);
   m.fonts.setFontsIn(kInstall + u"simfang.ttf", 2);
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_EQ(m.system.file(kInstall + u"simfang.ttf")->size(), 10u);
   EXPECT_EQ(m.bytesCopied(), 0u);
   EXPECT_EQ(m.fontCalls(), std::vector<std::u16string>{u"add " + kInstall + u"simfang.ttf"});
@@ -237,7 +249,7 @@ TEST(SevenFontPlan, AnUnopenableInstalledCopyIsSkippedAndLaterPartsKeepTheirOffs
   FontMachine m;
   m.arrange({FangSong::RightSize, false, false, true});
   m.system.makeUnwritable(kInstall + u"simfang.ttf");
-  m.step.run(VersionClass::SevenOrLater, m.copier);
+  m.step.run(VersionClass::SevenOrLater, m.copier, m.source);
   EXPECT_EQ(m.fontCalls(), std::vector<std::u16string>{u"add " + kInstall + u"simfang.ttf"})
       << "nothing to load when nothing was copied";
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace));
@@ -249,13 +261,12 @@ TEST(SevenFontPlan, AnUnopenableInstalledCopyIsSkippedAndLaterPartsKeepTheirOffs
 TEST(VistaFontPlan, OnlyPalaceScriptMissingRewritesBothRegistersOneLoadsThree) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, false, true});
-  m.step.run(VersionClass::Vista, m.copier);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
 
   EXPECT_EQ(m.state.bFirstInstall, 1);
   EXPECT_TRUE(m.holdsPart(kFontDir + kFangSong.fileName, kFangSong));
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace));
   EXPECT_EQ(m.statusTexts(), (std::vector<std::u16string>{kBundle, kInstall + u"PALSCRI.TTF"}));
-  EXPECT_EQ(m.system.countCalls(u"openRead", kBundle), 1u) << "one bundle stream for both parts";
   EXPECT_EQ(m.registeredNames(), std::vector<std::u16string>{u"Palace Script MT(TrueType)"});
   EXPECT_EQ(m.fontCalls(), (std::vector<std::u16string>{
                                u"add " + kFontDir + u"PALSCRI.TTF",  // RegisterFont
@@ -266,7 +277,7 @@ TEST(VistaFontPlan, AnUnopenableFangSongStillLeavesPalaceScriptItsBytes) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, false, true});
   m.system.makeUnwritable(kFontDir + kFangSong.fileName);
-  m.step.run(VersionClass::Vista, m.copier);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
   EXPECT_EQ(m.system.file(kFontDir + kFangSong.fileName)->size(), kFangSong.length) << "left alone";
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace))
       << "51,404 bytes from bundle offset 3,996,872";
@@ -275,7 +286,7 @@ TEST(VistaFontPlan, AnUnopenableFangSongStillLeavesPalaceScriptItsBytes) {
 TEST(VistaFontPlan, AnUnusableFangSongAloneRegistersOnlyFangSong) {
   FontMachine m;
   m.arrange({FangSong::WrongSize, false, true, true});
-  m.step.run(VersionClass::Vista, m.copier);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
   EXPECT_EQ(m.state.bFirstInstall, 1);
   EXPECT_EQ(m.registeredNames(), std::vector<std::u16string>{u"仿宋_GB2312(TrueType)"});
   EXPECT_TRUE(m.holdsPart(kFontDir + kPalace.fileName, kPalace)) << "rewritten all the same";
@@ -284,7 +295,7 @@ TEST(VistaFontPlan, AnUnusableFangSongAloneRegistersOnlyFangSong) {
 TEST(VistaFontPlan, BothNeedsRegisterPalaceScriptFirst) {
   FontMachine m;
   m.arrange({FangSong::Absent, false, false, false});
-  m.step.run(VersionClass::Vista, m.copier);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
   ASSERT_EQ(m.recorder.sets.size(), 2u);
   EXPECT_EQ(m.recorder.sets[0].valueName, u"Palace Script MT(TrueType)");
   EXPECT_EQ(m.recorder.sets[1].valueName, u"仿宋_GB2312(TrueType)");
@@ -293,9 +304,9 @@ TEST(VistaFontPlan, BothNeedsRegisterPalaceScriptFirst) {
 TEST(VistaFontPlan, AllFontsPresentDoesNothing) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, true, false});
-  m.step.run(VersionClass::Vista, m.copier);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
   EXPECT_EQ(m.state.bFirstInstall, 0);
-  EXPECT_EQ(m.system.countCalls(u"openRead"), 0u);
+  EXPECT_EQ(m.system.countCalls(u"openReadWrite"), 0u) << "nothing copied";
   EXPECT_TRUE(m.fontCalls().empty());
   EXPECT_TRUE(m.recorder.creates.empty());
 }
@@ -303,8 +314,8 @@ TEST(VistaFontPlan, AllFontsPresentDoesNothing) {
 TEST(VistaFontPlan, ABundleThatEndsEarlyLeavesNoTruncatedFont) {
   FontMachine m;
   m.arrange({FangSong::RightSize, false, false, true});
-  m.system.truncate(kBundle, kPalace.offset + 100);
-  m.step.run(VersionClass::Vista, m.copier);
+  m.system.truncate(m.system.setupPath, FontMachine::kBundleAt + kPalace.offset + 100);
+  m.step.run(VersionClass::Vista, m.copier, m.source);
   EXPECT_TRUE(m.holdsPart(kFontDir + kFangSong.fileName, kFangSong));
   EXPECT_FALSE(m.system.exists(kFontDir + kPalace.fileName));
 }
@@ -314,7 +325,7 @@ TEST(VistaFontPlan, ABundleThatEndsEarlyLeavesNoTruncatedFont) {
 TEST(XpFontPlan, OnlyYaHeiMissingPassesAllThreePartsThroughTransitFiles) {
   FontMachine m;
   m.arrange({FangSong::WrongSize, false, true, false});
-  m.step.run(VersionClass::Xp, m.copier);
+  m.step.run(VersionClass::Xp, m.copier, m.source);
 
   EXPECT_EQ(m.statusTexts(), (std::vector<std::u16string>{kInstall + u"Velkar1", kInstall + u"Velkar2",
                                                           kInstall + u"Velkar3"}));
@@ -348,7 +359,7 @@ TEST(XpFontPlan, AllPresentDoesNothing) {
   FontMachine m;
   m.arrange({FangSong::WrongSize, false, true, true});
   m.journal.clear();
-  m.step.run(VersionClass::Xp, m.copier);
+  m.step.run(VersionClass::Xp, m.copier, m.source);
   EXPECT_EQ(m.only({u"openRead", u"copyFile", u"deleteFile"}), std::vector<std::u16string>{});
   EXPECT_TRUE(m.system.exists(kBundle));
   EXPECT_FALSE(m.system.exists(paths::kFirstRunMarker));
@@ -358,7 +369,7 @@ TEST(XpFontPlan, AnUnopenableTransitFileInstallsNothingForThatPart) {
   FontMachine m;
   m.arrange({FangSong::Absent, false, false, false});
   m.system.makeUnwritable(fonts::transitFile(2));
-  m.step.run(VersionClass::Xp, m.copier);
+  m.step.run(VersionClass::Xp, m.copier, m.source);
   EXPECT_TRUE(m.holdsPart(kFontDir + kFangSong.fileName, kFangSong));
   EXPECT_FALSE(m.system.exists(kFontDir + kPalace.fileName));
   EXPECT_TRUE(m.holdsPart(kFontDir + kYaHei.fileName, kYaHei)) << "part 3 read from its own offset";

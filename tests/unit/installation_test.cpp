@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "engine/crc32.h"
 #include "engine/installation.h"
 #include "engine/machine_number.h"
 #include "engine/payload_layout.h"
@@ -24,14 +23,15 @@ struct Installed : FinishMachine {
     system.removeDirectory(u"C:\\Program Files\\VelkorCrypt");
     payload = payloadBytes(payload::kPayloadSize);
     system.addFile(system.setupPath, concat(peImage(0x400), payload));
-    system.seal = seal::PayloadSeal{payload::kPayloadSize, crc32(payload.data(), payload.size())};
+    system.seal = sealOf(payload);
     // What the Next handler has done before it calls the installation.
     state.bInstalling = state.bConfigurePending = state.bSetupStarted = state.bBusy = 1;
   }
 
   void run() {
+    SetupFile setup = holdSetupFile(system);
     Installation installation(InstallationPorts{system, registry, fonts, libraries, folders, links},
-                              view, state, computeMachineNumber(system.serial));
+                              view, state, computeMachineNumber(system.serial), setup);
     installation.run();
   }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <set>
 
-#include "engine/crc32.h"
+#include "engine/sha256.h"
 #include "engine/payload_layout.h"
 #include "payload_builder.h"
 #include "payload_test_files.h"
@@ -30,7 +30,7 @@ const std::string kTool = VELKOR_MKPAYLOAD;
 std::vector<unsigned char> makeImage(std::size_t size, std::size_t sealAt) {
   std::vector<unsigned char> image(size);
   for (std::size_t i = 0; i < size; ++i) image[i] = static_cast<unsigned char>(i * 7 + 1);
-  seal::writeSeal(image.data() + sealAt, {0, 0});
+  seal::writeSeal(image.data() + sealAt, seal::PayloadSeal{});
   return image;
 }
 
@@ -106,10 +106,10 @@ void expectImageSealedAndPadded(const SetupFile& setup, const std::vector<unsign
   const auto sealed = seal::parseSeal(setup.bytes.data() + *at, seal::kSealRecordSize);
   ASSERT_TRUE(sealed);
   EXPECT_EQ(sealed->payloadSize, kPayloadSize);
-  EXPECT_EQ(sealed->payloadCrc, velkor::crc32(setup.payload(), kPayloadSize));
+  EXPECT_EQ(sealed->digest, velkor::sha256(setup.payload(), kPayloadSize));
   // Apart from the seal's two fields the image is copied unchanged.
   std::vector<unsigned char> front(setup.bytes.begin(), setup.bytes.begin() + image.size());
-  std::memset(front.data() + *at + seal::kMagicSize, 0, 8);
+  std::memset(front.data() + *at + seal::kMagicSize, 0, seal::kSealRecordSize - seal::kMagicSize);
   EXPECT_TRUE(front == image);
 }
 
@@ -267,7 +267,7 @@ TEST_F(MkPayload, ImagesWithoutExactlyOneSealFailCleanly) {
   {
     SCOPED_TRACE("two seals");
     auto twice = makeImage(5000, 100);
-    seal::writeSeal(twice.data() + 3000, {0, 0});
+    seal::writeSeal(twice.data() + 3000, seal::PayloadSeal{});
     writeAll(image(), twice);
     expectCleanFailure(synthetic(image(), out()), "magic 2 times", out());
   }

@@ -17,9 +17,14 @@ using velkor::seal::parseSeal;
 using velkor::seal::PayloadSeal;
 using velkor::seal::writeSeal;
 
-std::vector<unsigned char> record(std::uint32_t size, std::uint32_t crc) {
+// A record whose digest bytes count up from `first`.
+std::vector<unsigned char> record(std::uint32_t size, std::uint8_t first) {
+  PayloadSeal seal;
+  seal.payloadSize = size;
+  if (first != 0)
+    for (std::size_t i = 0; i < seal.digest.size(); ++i) seal.digest[i] = static_cast<std::uint8_t>(first + i);
   std::vector<unsigned char> r(kSealRecordSize, 0xEE);
-  writeSeal(r.data(), PayloadSeal{size, crc});
+  writeSeal(r.data(), seal);
   return r;
 }
 
@@ -33,14 +38,16 @@ TEST(PayloadSeal, TheMagicIsTheResourceCompilersWordsInLittleEndian) {
   EXPECT_EQ(std::memcmp(r.data(), "VELKORSEAL", 10), 0);
 }
 
-TEST(PayloadSeal, RecordRoundTripsLittleEndian) {
-  const auto r = record(57'549'929, 0xCBF43926u);
-  const unsigned char fields[] = {0x69, 0x24, 0x6E, 0x03, 0x26, 0x39, 0xF4, 0xCB};
-  EXPECT_EQ(std::memcmp(r.data() + kMagicSize, fields, sizeof fields), 0);
+TEST(PayloadSeal, RecordRoundTripsSizeLittleEndianThenTheDigestsBytes) {
+  const auto r = record(57'549'929, 0xA0);
+  ASSERT_EQ(kSealRecordSize, kMagicSize + 4 + 32);
+  const unsigned char size[] = {0x69, 0x24, 0x6E, 0x03};
+  EXPECT_EQ(std::memcmp(r.data() + kMagicSize, size, sizeof size), 0);
+  for (std::size_t i = 0; i < 32; ++i) EXPECT_EQ(r[kMagicSize + 4 + i], 0xA0 + i) << "digest byte " << i;
   const auto seal = parseSeal(r.data(), r.size());
   ASSERT_TRUE(seal);
   EXPECT_EQ(seal->payloadSize, 57'549'929u);
-  EXPECT_EQ(seal->payloadCrc, 0xCBF43926u);
+  for (std::size_t i = 0; i < 32; ++i) EXPECT_EQ(seal->digest[i], 0xA0 + i);
 }
 
 TEST(PayloadSeal, ParseRefusesAnythingButOneWholeRecord) {
@@ -58,6 +65,7 @@ TEST(PayloadSeal, ParseRefusesAnythingButOneWholeRecord) {
   const auto unfilled = parseSeal(record(0, 0).data(), kSealRecordSize);
   ASSERT_TRUE(unfilled);
   EXPECT_EQ(unfilled->payloadSize, 0u);
+  EXPECT_EQ(unfilled->digest, velkor::Sha256Digest{});
 }
 
 TEST(PayloadSeal, FindNeedsExactlyOneWholeRecord) {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/crc32.h"
 #include "engine/failure_display.h"
 #include "engine/install_paths.h"
 #include "engine/install_sequence.h"
 #include "engine/payload_layout.h"
+#include "engine/sha256.h"
 #include "lib/pumping_view.h"
 #include "lib/wine_env.h"
 #include "platform/win32_system.h"
@@ -134,7 +134,10 @@ struct Installation {
     state.bInstalling = 1;
     state.bConfigurePending = 1;
   }
-  void install(System& system) { InstallSequence(system, view, state, operations).run(); }
+  void install(System& system) {
+    SetupFile setup = holdSetupFile(system);
+    InstallSequence(system, view, state, operations, setup).run();
+  }
 };
 
 std::vector<std::uint8_t> payloadOf(const std::vector<std::uint8_t>& setup) {
@@ -185,7 +188,42 @@ TEST(Win32SystemAdapter, ReadsTheSealThatCoversThisFilesPayload) {
   ASSERT_TRUE(seal);
   EXPECT_EQ(seal->payloadSize, kPayloadSize);
   const auto payload = payloadOf(readFile(ownPath()));
-  EXPECT_EQ(seal->payloadCrc, crc32(payload.data(), payload.size()));
+  EXPECT_EQ(seal->digest, sha256(payload.data(), payload.size()));
+}
+
+TEST(Win32SystemAdapter, AHeldFileCanBeNeitherWrittenRenamedNorDeleted) {
+  const std::wstring path = L"C:\\held\\Velkorsetup.exe";
+  ASSERT_TRUE(CreateDirectoryW(L"C:\\held", nullptr));
+  ASSERT_TRUE(writeFile(path, std::vector<std::uint8_t>(4096, 0x42)));
+  Win32System system;
+  {
+    ScopedFile held(system, system.openReadHeld(utf16(path)));
+    ASSERT_TRUE(held);
+    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "write-open";
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_FALSE(MoveFileExW(path.c_str(), L"C:\\held\\away.exe", 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "rename";
+    EXPECT_FALSE(DeleteFileW(path.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "delete";
+    // Others may still read it, and so may the holder.
+    HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+    if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+    std::uint8_t first = 0;
+    EXPECT_EQ(system.read(held.get(), &first, 1), 1u);
+    EXPECT_EQ(first, 0x42);
+  }
+  // Let go, the file is anyone's again.
+  EXPECT_TRUE(MoveFileExW(path.c_str(), L"C:\\held\\away.exe", 0));
+  // A file another program has open for writing cannot be held.
+  HANDLE writer = CreateFileW(L"C:\\held\\away.exe", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(system.openReadHeld(u"C:\\held\\away.exe"));
+  CloseHandle(writer);
 }
 
 // ---- The installation -----------------------------------------------------------
@@ -195,11 +233,12 @@ TEST(EngineOnWine, ExtractsEveryMemberByteForByte) {
   Win32System system;
   Installation run;
   bool bundleWhole = false;
-  run.operations.fontStep = [&](VersionClass, BlockCopier&) {
+  run.operations.fontStep = [&](VersionClass, BlockCopier&, const BundleSource& source) {
     const auto& bundle = payload::kFontBundle;
-    bundleWhole = readFile(wide(bundle.destination)) ==
-                  std::vector<std::uint8_t>(payload.begin() + payload::offsetInPayload(bundle),
-                                            payload.begin() + payload::offsetInPayload(bundle) + bundle.length);
+    std::vector<std::uint8_t> read(bundle.length);
+    bundleWhole = system.seek(source.file, source.start, SeekOrigin::Begin) &&
+                  system.read(source.file, read.data(), read.size()) == read.size() &&
+                  std::equal(read.begin(), read.end(), payload.begin() + payload::offsetInPayload(bundle));
   };
   ASSERT_TRUE(PostMessageW(probeWindow(), kProbe, 0, 0));
   run.install(system);

@@ -91,7 +91,12 @@ TEST_F(RealFonts, ThePlanOfThisVersionInstallsFromTheBundle) {
   BlockCopier copier(system, view, progress);
   const FontFolder folder(system, paths::fontFolder(system.windowsDirectory()));
   const std::int64_t planned = plannedByteTotal(version, folder) - std::int64_t{payload::kPayloadSize};
-  FontStep(system, system, fonts, registry, view, state).run(version, copier);
+  // The parts come from the held setup file; a copy of the bundle stands in for it.
+  const std::wstring source = L"C:\\bundle-source.bin";
+  ASSERT_TRUE(writeFile(source, bundle));
+  ScopedFile held(system, system.openReadHeld(utf16(source)));
+  ASSERT_TRUE(held);
+  FontStep(system, system, fonts, registry, view, state).run(version, copier, BundleSource{held.get(), 0});
   EXPECT_EQ(static_cast<std::int64_t>(view.stepIts) * kBytesPerStep + progress.counter(), planned);
 
   const auto& fangSong = payload::kFontParts[0];

@@ -53,8 +53,9 @@ struct RealInstallation : ::testing::Test {
   }
 
   void install() {
+    SetupFile held = holdSetupFile(system);
     Installation(InstallationPorts{system, registry, fonts, libraries, folders, links}, view, state,
-                 computeMachineNumber(system.volumeSerial(u"c:\\")))
+                 computeMachineNumber(system.volumeSerial(u"c:\\")), held)
         .run();
   }
 

@@ -7,7 +7,7 @@ endif()
 
 add_executable(payload_test_image ${CMAKE_CURRENT_LIST_DIR}/payload_image/image.cpp)
 target_include_directories(payload_test_image PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(payload_test_image PRIVATE velkor_payload_seal velkor_crc32)
+target_link_libraries(payload_test_image PRIVATE velkor_payload_seal)
 target_link_options(payload_test_image PRIVATE -municode)
 velkor_add_setup(payload_demo_setup.exe IMAGE payload_test_image)
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/crc32.h"
+#include "engine/sha256.h"
 #include "pe_image.h"
 #include "platform/payload_seal.h"
 
@@ -175,7 +175,7 @@ void writeSetupFile(std::vector<unsigned char> image, const std::vector<unsigned
                      " times; only its seal resource may hold it (is it kept plain in code or debug data?)");
   }
   seal::writeSeal(image.data() + *record,
-                  {payload::kPayloadSize, crc32(payload.data(), payload.size())});
+                  {payload::kPayloadSize, sha256(payload.data(), payload.size())});
 
   const std::string temp = outPath + ".tmp." + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/crc32.h"
 #include "engine/payload_layout.h"
+#include "engine/sha256.h"
 #include "payload_image/self_check.h"
 #include "platform/payload_seal.h"
 
@@ -34,7 +34,7 @@ int wmain() {
     return kFileUnreadable;
   }
   std::vector<unsigned char> block(1 << 20);
-  std::uint32_t crc = 0;
+  Sha256 digest;
   std::uint64_t left = record->payloadSize;
   while (left > 0) {
     DWORD got = 0;
@@ -43,10 +43,11 @@ int wmain() {
       CloseHandle(file);
       return kFileUnreadable;
     }
-    crc = crc32Update(crc, block.data(), got);
+    digest.update(block.data(), got);
     left -= got;
   }
   CloseHandle(file);
-  std::printf("seal: %u bytes, CRC-32 %08X, payload CRC-32 %08X\n", record->payloadSize, record->payloadCrc, crc);
-  return crc == record->payloadCrc ? kSealMatches : kPayloadMismatch;
+  const bool matches = digest.finish() == record->digest;
+  std::printf("seal: %u bytes, SHA-256 %s the payload's\n", record->payloadSize, matches ? "matches" : "differs from");
+  return matches ? kSealMatches : kPayloadMismatch;
 }
