@@ -1,4 +1,4 @@
-# The payload tool: CRC-32, the seal record, growing PE stand-ins, mkpayload run
+# The payload tool: CRC-32, SHA-256, the seal record, growing PE stand-ins, mkpayload run
 # as a subprocess on small inputs, and the demo font parts it packs.
 if(VELKOR_WIN32)
   return()
@@ -7,14 +7,21 @@ endif()
 velkor_unit_test(payload_format
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_crc32_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/payload_seal_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/payload_sha256_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/payload_pe_test.cpp
-  LIBS velkor_crc32 velkor_payload_seal_format velkor_pe_image)
+  LIBS velkor_crc32 velkor_sha256 velkor_payload_seal_format velkor_pe_image)
 
 velkor_unit_test(payload_mkpayload
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_mkpayload_test.cpp
   LIBS mkpayload_core)
 target_compile_definitions(unit_payload_mkpayload PRIVATE VELKOR_MKPAYLOAD="$<TARGET_FILE:mkpayload>")
 add_dependencies(unit_payload_mkpayload mkpayload)
+
+velkor_unit_test(payload_verify
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_verify_test.cpp
+  LIBS mkpayload_core)
+target_compile_definitions(unit_payload_verify PRIVATE VELKOR_MKPAYLOAD="$<TARGET_FILE:mkpayload>")
+add_dependencies(unit_payload_verify mkpayload)
 
 velkor_unit_test(payload_fonts
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_fonts_test.cpp

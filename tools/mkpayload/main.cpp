@@ -1,6 +1,7 @@
 // mkpayload: appends the payload to the wizard's image and writes the setup file.
 //   mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe
 //   mkpayload --image IMG --synthetic --out SETUP.exe
+//   mkpayload --verify SETUP.exe     (checks a finished setup file as the wizard does)
 //   mkpayload --list-font-parts      (number, length and file name of each font part)
 // --standins holds gui_program.exe, library.dll and console_program.exe (tools/standins),
 // --fonts the three font parts named as they are installed (make_fonts.py).
@@ -10,6 +11,7 @@
 
 #include "engine/payload_layout.h"
 #include "payload_builder.h"
+#include "verify.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ int usage() {
   std::fputs(
       "usage: mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe\n"
       "       mkpayload --image IMG --synthetic --out SETUP.exe\n"
+      "       mkpayload --verify SETUP.exe\n"
       "       mkpayload --list-font-parts\n",
       stderr);
   return 2;
@@ -31,7 +34,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string image, standins, fonts, out;
+  std::string image, standins, fonts, out, verify;
   bool synthetic = false, listFontParts = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -47,6 +50,7 @@ int main(int argc, char** argv) {
     else if (arg == "--out") ok = value(out);
     else if (arg == "--synthetic") synthetic = true;
     else if (arg == "--list-font-parts") listFontParts = true;
+    else if (arg == "--verify") ok = value(verify);
     else ok = false;
     if (!ok) return usage();
   }
@@ -55,6 +59,10 @@ int main(int argc, char** argv) {
       for (const auto& part : velkor::payload::kFontParts)
         std::printf("%d %u %s\n", part.number, part.length, narrow(part.fileName).c_str());
       return 0;
+    }
+    if (!verify.empty()) {
+      if (!image.empty() || !out.empty() || synthetic || !standins.empty() || !fonts.empty()) return usage();
+      return verifySetupFile(verify, stdout, stderr);
     }
     if (image.empty() || out.empty()) return usage();
     if (synthetic ? !(standins.empty() && fonts.empty()) : (standins.empty() || fonts.empty())) return usage();
