@@ -64,3 +64,30 @@ add_test(NAME e2e.any.fault.signature_verifies
   COMMAND osslsigncode verify -CAfile ${velkor_signed_setup}.pem -in ${velkor_signed_setup})
 set_tests_properties(e2e.any.fault.signature_verifies PROPERTIES LABELS e2e TIMEOUT 60
   FIXTURES_REQUIRED velkor_signed_setup DEPENDS e2e.win7.fault.signed PASS_REGULAR_EXPRESSION "Succeeded")
+
+# The setup file is held against other programs while the wizard runs, and a
+# payload changed with its CRC-32 kept is refused by its digest.
+velkor_fault_scenario(held VERSIONS win7)
+velkor_fault_scenario(damaged.crc-kept VERSIONS win7)
+
+# mkpayload --verify agrees with the wizard on the sound, the signed and a
+# damaged setup file.
+set(velkor_mkpayload ${VELKOR_NATIVE_TREE}/tools/mkpayload/mkpayload)
+add_test(NAME e2e.win7.fault.verify-agrees
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/verify_agrees.sh ${velkor_mkpayload} ${velkor_fault_setup}
+          ${velkor_signed_setup} ${CMAKE_CURRENT_BINARY_DIR}/e2e/damaged/Velkorsetup.exe
+          ${PROJECT_SOURCE_DIR}/scripts/winerun $<TARGET_FILE:e2e_driver> ${VELKOR_E2E_SHOTS})
+set_tests_properties(e2e.win7.fault.verify-agrees PROPERTIES LABELS e2e TIMEOUT 180
+  FIXTURES_REQUIRED velkor_signed_setup ENVIRONMENT "VELKOR_WINVER=win7;VELKOR_SCENARIO=fault.verify-agrees")
+
+# A setup packed with --members from nine files of the exact lengths installs
+# each of them byte for byte.
+set(velkor_members_dir ${CMAKE_CURRENT_BINARY_DIR}/e2e/members/files)
+set(velkor_members_setup ${CMAKE_CURRENT_BINARY_DIR}/e2e/members/Velkorsetup.exe)
+add_test(NAME e2e.any.fault.pack-members
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/pack_members.sh ${velkor_mkpayload} $<TARGET_FILE:velkor_image>
+          ${velkor_fault_setup} ${velkor_members_dir} ${velkor_members_setup})
+set_tests_properties(e2e.any.fault.pack-members PROPERTIES LABELS e2e TIMEOUT 120
+  FIXTURES_SETUP velkor_members_setup)
+velkor_fault_scenario(members VERSIONS win7 SETUP ${velkor_members_setup} FIXTURES velkor_members_setup
+  ENV VELKOR_MEMBERS_DIR=${velkor_members_dir})

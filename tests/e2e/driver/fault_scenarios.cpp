@@ -17,6 +17,7 @@
 #include "engine/pe_certificate.h"
 #include "engine/registry_config.h"
 #include "engine/shortcuts.h"
+#include "lib/crc_forge.h"
 #include "lib/wine_env.h"
 #include "scenarios.h"
 #include "verify.h"
@@ -85,6 +86,25 @@ Damage append(std::uint32_t bytes) {
     const std::vector<std::uint8_t> tail(bytes, 0);
     DWORD n = 0;
     return seekTo(f, size) && WriteFile(f, tail.data(), bytes, &n, nullptr) && n == bytes;
+  };
+}
+
+// One byte of the main program changed and four more chosen so that the
+// payload's CRC-32 stays what it was: what a hostile copy would do.
+Damage changeKeepingCrc32() {
+  return [](HANDLE f, std::uint64_t size) {
+    std::vector<std::uint8_t> payload(payload::kPayloadSize);
+    DWORD n = 0;
+    if (!seekTo(f, size - payload.size()) || !ReadFile(f, payload.data(), payload::kPayloadSize, &n, nullptr) ||
+        n != payload::kPayloadSize)
+      return false;
+    const std::uint32_t crc = crc32(payload.data(), payload.size());
+    const std::size_t at = payload::offsetInPayload(payload::kMembers[4]) + 0x1000;
+    payload[at] ^= 0x5A;
+    testing::restoreCrc32(payload.data(), payload.size(), at + 0x100, crc);
+    if (crc32(payload.data(), payload.size()) != crc) return false;
+    return seekTo(f, size - payload.size()) && WriteFile(f, payload.data(), payload::kPayloadSize, &n, nullptr) &&
+           n == payload::kPayloadSize;
   };
 }
 
@@ -196,6 +216,90 @@ void damagedLength(Driver& d, const Options& o) {
                  {"one-byte-appended", append(1)},
                  {"block-appended", append(4096)},
              });
+}
+
+// The payload changed with its CRC-32 kept: the digest still tells.
+void crcKept(Driver& d, const Options& o) {
+  refuseEach(d, o, {{"main-program-changed-crc32-kept", changeKeepingCrc32()}});
+}
+
+// The setup file as given is refused before anything changes (a damaged file
+// made outside the prefix).
+void refused(Driver& d, const Options& o) {
+  HWND main = runToEnd(d, o.program);
+  expectFailurePage(d, main, o.program, text::kSetupDamaged);
+  d.screenshot(main, "refused");
+  closeFailurePage(d, main);
+  verifyMachineUntouched(d);
+}
+
+// What another program of the same user tries on the running setup file.
+void expectHeld(Driver& d, const std::wstring& setup) {
+  const std::wstring away = setup + L".away";
+  const auto refusedWith32 = [&](bool done, const std::string& what) {
+    const DWORD error = GetLastError();
+    d.expect(!done && error == ERROR_SHARING_VIOLATION, what + " refused with a sharing violation (32)",
+             done ? std::string("it succeeded") : "error " + std::to_string(error));
+  };
+  refusedWith32(MoveFileExW(setup.c_str(), away.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE, "a rename");
+  refusedWith32(DeleteFileW(setup.c_str()) != FALSE, "a delete");
+  HANDLE writer = CreateFileW(setup.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  const bool opened = writer != INVALID_HANDLE_VALUE;
+  refusedWith32(opened, "an open for writing");
+  if (opened) CloseHandle(writer);
+}
+
+// The wizard holds its setup file from its start to its last copy: another
+// program can neither rename, delete nor rewrite it on the welcome or the
+// licence page, and the installation is the usual one. Afterwards it is let go.
+void heldSetup(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  const std::wstring setup = L"C:\\users\\Public\\Downloads\\Velkorsetup.exe";
+  copyFile(d, o.program, setup);
+  d.step("start " + utf8(setup));
+  d.start(setup);
+  HWND main = d.waitWindow(kMainWindow);
+  expectWelcome(d, main);
+  d.step("on the welcome page another program tries to change the setup file");
+  expectHeld(d, setup);
+  HWND licence = openLicence(d, main, false);
+  d.step("on the licence page it tries again");
+  expectHeld(d, setup);
+  tickAgree(d, licence, true);
+  main = install(d, licence);
+  expectFinishPage(d, main, v);
+  verifyInstallation(d, setup, v);
+  d.step("after the last copy the setup file is let go");
+  const std::wstring away = setup + L".away";
+  d.expect(MoveFileExW(setup.c_str(), away.c_str(), 0) != FALSE, "a rename on the finish page", lastError());
+  d.expect(MoveFileExW(away.c_str(), setup.c_str(), 0) != FALSE, "and back", lastError());
+  finishAndVerify(d, main, v, Finish::Button);
+}
+
+// A setup packed with mkpayload --members from the nine files in
+// VELKOR_MEMBERS_DIR installs each of them byte for byte.
+void packedMembers(Driver& d, const Options& o) {
+  const auto& v = testenv::currentWindowsVersion();
+  const std::wstring members = wintest::hostPath("VELKOR_MEMBERS_DIR");
+  d.step("the members the setup was packed from");
+  d.expect(!members.empty(), "VELKOR_MEMBERS_DIR naming the folder of the nine files", "not set");
+  HWND main = installToFinishPage(d, o, v);
+  d.step("every installed member is its input file");
+  for (const auto& m : payload::kMembers) {
+    const auto input = readFile(members + L"\\" + wide(m.fileName));
+    if (&m == &payload::kFontBundle) {
+      // Gone after the font step, which installed its parts from the setup
+      // file's slice (checked on the way): that slice is the input file.
+      d.expect(setupSlice(d, o.program, m.start, m.length) == input, "the setup's font bundle equal to its input",
+               "it differs");
+      continue;
+    }
+    const auto installed = readFile(wide(m.destination));
+    d.expect(input.size() == m.length && installed == input, narrowPath(wide(m.destination)) + " equal to its input",
+             std::to_string(installed.size()) + " bytes installed, " + std::to_string(input.size()) + " given");
+  }
+  finishAndVerify(d, main, v, Finish::Button);
 }
 
 // Started under another name from its own folder, beside a damaged file of
@@ -614,6 +718,10 @@ void foldersUnreachable(Driver& d, const Options& o) { unreachableFolders(d, o, 
 const ScenarioEntry kScenarios[] = {
     {"damaged.members", damagedMembers, "one byte flipped in each member: refused, the machine unchanged"},
     {"damaged.length", damagedLength, "the setup file cut short or with bytes behind it: refused"},
+    {"damaged.crc-kept", crcKept, "the main program changed, the payload's CRC-32 kept: refused by its digest"},
+    {"refused", refused, "the setup file given is refused; nothing changes"},
+    {"held", heldSetup, "another program cannot rename, delete or rewrite the running setup; a usual install"},
+    {"members", packedMembers, "a setup packed from nine given files installs each byte for byte"},
     {"renamed", renamedSetup, "a renamed copy beside a damaged one of the first name installs"},
     {"signed", signedSetup, "a signed setup file installs the unsigned file's bytes"},
     {"disk-full", diskFull, "a member's write fails on a full disk: the failure page, the file deleted"},
