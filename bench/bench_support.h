@@ -122,7 +122,10 @@ class BenchView : public testlib::PumpingView {
   }
   void setProgressPos(int pos) override {
     PumpingView::setProgressPos(pos);
+    ++paints;
+    const double t = now();
     send(PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+    inSteps += now() - t;
   }
   void stepProgress() override {
     PumpingView::stepProgress();
@@ -144,7 +147,8 @@ class BenchView : public testlib::PumpingView {
   double longestGap = 0;  // from the end of one pump to the start of the next
   std::u16string longestGapAfter;  // the status line when that gap ended
   double inPumps = 0;     // seconds spent dispatching messages
-  double inSteps = 0;     // seconds spent in PBM_STEPIT (the bar's repaint)
+  double inSteps = 0;     // seconds spent in PBM_STEPIT and PBM_SETPOS (the bar's repaints)
+  std::size_t paints = 0; // PBM_SETPOS calls
 
  private:
   void send(UINT message, WPARAM w, LPARAM l) {

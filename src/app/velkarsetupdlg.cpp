@@ -6,6 +6,7 @@
 #include "engine/completion.h"
 #include "engine/installation.h"
 #include "engine/machine_number.h"
+#include "engine/paced_progress.h"
 #include "engine/font_step.h"
 #include "framework/app.h"
 #include "framework/handles.h"
@@ -58,9 +59,11 @@ class CVelkarSetupDlg::RealInstaller : public wizard::Installer {
  public:
   RealInstaller(RealPorts& ports, CVelkarSetupDlg& window) : ports_(ports), window_(window) {}
   void run() override {
+    // The bar repaints at its pace, not at each of its hundreds of steps.
+    PacedProgressView paced(window_);
     Installation(InstallationPorts{ports_.system, ports_.registry, ports_.fonts, ports_.libraries,
                                    ports_.folders, ports_.links},
-                 window_, window_.m_state, window_.m_machineNumber, ports_.setup)
+                 paced, window_.m_state, window_.m_machineNumber, ports_.setup)
         .run();
   }
 

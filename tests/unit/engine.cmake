@@ -4,6 +4,7 @@ velkor_unit_test(engine
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/engine_payload_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_progress_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/engine_paced_progress_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_sequence_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_marker_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_fake_system_test.cpp
