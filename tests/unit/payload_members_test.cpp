@@ -4,8 +4,11 @@
 // status 1 and no output file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cstring>
+#include <functional>
 
 #include "engine/payload_layout.h"
 #include "members.h"
@@ -21,7 +24,6 @@ using velkor::payload::FontPart;
 using velkor::payload::kFontBundle;
 using velkor::payload::kFontParts;
 using velkor::payload::kMembers;
-using velkor::payload::kPayloadSize;
 using velkor::payload::Member;
 using velkor::payload::MemberKind;
 
@@ -33,19 +35,17 @@ const Member& memberOfKind(MemberKind kind) {
   throw std::logic_error("no member of that kind");
 }
 
-std::vector<unsigned char> syntheticMember(const Member& m) {
-  std::vector<unsigned char> bytes(m.length);
-  velkor::mkpayload::fillSyntheticMember(m, bytes.data());
-  return bytes;
-}
+std::string bytes(std::uint64_t n) { return std::to_string(n) + " bytes"; }
 
+// What follows "mkpayload: error: " on each line of the tool's output.
 std::vector<std::string> errorLines(const std::string& output) {
+  static const std::string prefix = "mkpayload: error: ";
   std::vector<std::string> lines;
   for (std::size_t at = 0; at < output.size();) {
-    const std::size_t end = output.find('\n', at);
-    const std::string line = output.substr(at, end - at);
-    if (line.rfind("mkpayload: error: ", 0) == 0) lines.push_back(line.substr(18));
-    if (end == std::string::npos) break;
+    std::size_t end = output.find('\n', at);
+    if (end == std::string::npos) end = output.size();
+    if (output.compare(at, prefix.size(), prefix) == 0)
+      lines.push_back(output.substr(at + prefix.size(), end - at - prefix.size()));
     at = end + 1;
   }
   return lines;
@@ -60,10 +60,10 @@ class Members : public testing::Test {
     std::vector<unsigned char> image(3001, 0x5E);
     velkor::seal::writeSeal(image.data() + 1000, {});
     writeAll(image_(), image);
-    velkor::mkpayload::writeMembers(velkor::mkpayload::buildSyntheticPayload(), members());
     ASSERT_EQ(run(quoted(kTool) + " --image " + quoted(image_()) + " --synthetic --out " + quoted(expected_()))
                   .exitCode,
               0);
+    resetMembers();
   }
 
   std::string image_() const { return dir / "image.exe"; }
@@ -74,10 +74,16 @@ class Members : public testing::Test {
   std::string in(const Member& m) const { return in(narrow(m.fileName)); }
   std::string in(const FontPart& p) const { return in(narrow(p.fileName)); }
 
-  ToolRun pack() const {
-    return run(quoted(kTool) + " --image " + quoted(image_()) + " --members " + quoted(members()) + " --out " +
+  void resetMembers() const {
+    std::system(("rm -rf " + quoted(members())).c_str());
+    velkor::mkpayload::writeMembers(velkor::mkpayload::buildSyntheticPayload(), members());
+  }
+
+  ToolRun pack(const std::string& folder) const {
+    return run(quoted(kTool) + " --image " + quoted(image_()) + " --members " + quoted(folder) + " --out " +
                quoted(out()));
   }
+  ToolRun pack() const { return pack(members()); }
 
   // The font bundle as its three fonts instead of one file.
   void splitFontBundle() const {
@@ -107,20 +113,13 @@ class Members : public testing::Test {
 
 TEST_F(Members, NineFilesGiveTheSetupFileOfTheirBytes) {
   EXPECT_EQ(listFolder(members()).size(), kMembers.size());
-  for (const auto& m : kMembers) {
-    SCOPED_TRACE(narrow(m.fileName));
-    EXPECT_TRUE(readAll(in(m)) == syntheticMember(m));
-  }
   expectSameAsSynthetic(pack());
 }
 
-TEST_F(Members, FontBundleMayBeGivenAsItsThreeFonts) {
+TEST_F(Members, FontBundleMayBeGivenAsItsThreeFontsAndNamesInAnyCase) {
   splitFontBundle();
   expectSameAsSynthetic(pack());
-}
 
-TEST_F(Members, NamesMatchWithoutRegardToCase) {
-  splitFontBundle();
   const auto& program = memberOfKind(MemberKind::GuiProgram);
   std::string upper = narrow(program.fileName), lower = narrow(kFontParts[2].fileName);
   for (auto& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -131,120 +130,98 @@ TEST_F(Members, NamesMatchWithoutRegardToCase) {
   ASSERT_EQ(::rename(in(kFontParts[2]).c_str(), in(lower).c_str()), 0);
   expectSameAsSynthetic(pack());
 
-  // Beside its exact spelling another one is ignored; two other spellings
-  // leave no way to choose.
-  writeAll(in(narrow(program.fileName)), syntheticMember(program));
+  // Beside the exact spelling another one is ignored.
+  ASSERT_EQ(::rename(in(upper).c_str(), in(program).c_str()), 0);
+  writeAll(in(upper), std::vector<unsigned char>(10, 0));
   expectSameAsSynthetic(pack());
-  ::unlink(in(narrow(program.fileName)).c_str());
-  std::string mixed = upper;
-  mixed[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(mixed[0])));
-  writeAll(in(mixed), syntheticMember(program));
-  ::unlink(out().c_str());
-  const auto r = pack();
-  EXPECT_EQ(r.exitCode, 1);
-  const auto lines = errorLines(r.output);
-  ASSERT_EQ(lines.size(), 1u) << r.output;
-  EXPECT_EQ(lines[0].rfind(in(program) + ": several files differ from this name only in case", 0), 0u) << lines[0];
-  EXPECT_FALSE(exists(out()));
 }
 
-TEST_F(Members, MissingFilesAreRefused) {
+TEST_F(Members, EachWrongInputIsRefusedWithItsLine) {
+  const auto& gui = memberOfKind(MemberKind::GuiProgram);
   const auto& console = memberOfKind(MemberKind::ConsoleProgram);
-  ::unlink(in(console).c_str());
-  expectRefused(pack(), {in(console) + ": missing, expected " + std::to_string(console.length) + " bytes"});
-
-  writeAll(in(console), syntheticMember(console));
-  const auto bundle = readAll(in(kFontBundle));
-  ::unlink(in(kFontBundle).c_str());
-  std::string fonts;
-  for (const auto& p : kFontParts)
-    fonts += (fonts.empty() ? "" : ", ") + narrow(p.fileName) + " " + std::to_string(p.length) + " bytes";
-  expectRefused(pack(), {in(kFontBundle) + ": missing, expected " + std::to_string(kFontBundle.length) +
-                         " bytes (or its three fonts: " + fonts + ")"});
-
-  writeAll(in(kFontBundle), bundle);
-  splitFontBundle();
+  const auto& library = memberOfKind(MemberKind::Library);
+  const auto& skin = memberOfKind(MemberKind::SkinData);
+  const auto& fangsong = kFontParts[0];
   const auto& palace = kFontParts[1];
-  ::unlink(in(palace).c_str());
-  expectRefused(pack(), {in(palace) + ": missing, expected " + std::to_string(palace.length) + " bytes (font of " +
-                         narrow(kFontBundle.fileName) + ")"});
+  const auto& yahei = kFontParts[2];
+  auto resize = [](const std::string& path, std::uint64_t size) {
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(size)), 0);
+  };
+  auto flip = [](const std::string& path, std::size_t at) {  // one header byte changed, the length kept
+    auto b = readAll(path);
+    b.at(at) ^= 0x20;
+    writeAll(path, b);
+  };
+  std::string fonts;
+  for (const auto& p : kFontParts) fonts += (fonts.empty() ? "" : ", ") + narrow(p.fileName) + " " + bytes(p.length);
+  std::string lowerGui = narrow(gui.fileName), upperGui = lowerGui;
+  for (auto& c : lowerGui) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (auto& c : upperGui) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 
-  const auto r = run(quoted(kTool) + " --image " + quoted(image_()) + " --members " + quoted(dir / "nowhere") +
-                     " --out " + quoted(out()));
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"member missing", [&] { ::unlink(in(console).c_str()); },
+       in(console) + ": missing, expected " + bytes(console.length)},
+      {"bundle and fonts missing", [&] { ::unlink(in(kFontBundle).c_str()); },
+       in(kFontBundle) + ": missing, expected " + bytes(kFontBundle.length) + " (or its three fonts: " + fonts + ")"},
+      {"one font missing", [&] { splitFontBundle(); ::unlink(in(palace).c_str()); },
+       in(palace) + ": missing, expected " + bytes(palace.length) + " (font of " + narrow(kFontBundle.fileName) +
+           ")"},
+      {"one byte short", [&] { resize(in(library), library.length - 1); },
+       in(library) + ": " + bytes(library.length - 1) + ", expected " + bytes(library.length)},
+      {"one byte long", [&] { resize(in(library), library.length + 1); },
+       in(library) + ": " + bytes(library.length + 1) + ", expected " + bytes(library.length)},
+      {"font of half its length", [&] { splitFontBundle(); resize(in(yahei), yahei.length / 2); },
+       in(yahei) + ": " + bytes(yahei.length / 2) + ", expected " + bytes(yahei.length)},
+      {"folder in place of a font",
+       [&] { splitFontBundle(); ::unlink(in(yahei).c_str()); ::mkdir(in(yahei).c_str(), 0777); },
+       in(yahei) + ": not a regular file, expected " + bytes(yahei.length)},
+      {"program without MZ", [&] { flip(in(gui), 0); },
+       in(gui) + ": does not begin with MZ, as a Windows program does"},
+      {"console program without MZ", [&] { flip(in(console), 1); },
+       in(console) + ": does not begin with MZ, as a Windows program does"},
+      {"library without MZ", [&] { flip(in(library), 0); },
+       in(library) + ": does not begin with MZ, as a Windows library does"},
+      {"skin data without .SHE", [&] { flip(in(skin), 3); },
+       in(skin) + ": does not begin with .SHE (2E 53 48 45), as the skin data file does"},
+      {"bundle without its second font's tag", [&] { flip(in(kFontBundle), palace.offset + 1); },
+       in(kFontBundle) + ": has no TrueType tag (00 01 00 00) at offset " + std::to_string(palace.offset) +
+           ", where its " + narrow(palace.fileName) + " begins"},
+      {"font without its tag", [&] { splitFontBundle(); flip(in(fangsong), 1); },
+       in(fangsong) + ": does not begin with the TrueType tag 00 01 00 00, as a font does"},
+      {"bundle beside one of its fonts",
+       [&] {
+         const auto bundle = readAll(in(kFontBundle));
+         splitFontBundle();
+         writeAll(in(kFontBundle), bundle);
+         ::unlink(in(fangsong).c_str());
+         ::unlink(in(yahei).c_str());
+       },
+       in(kFontBundle) + ": given together with the fonts it bundles (" + narrow(palace.fileName) +
+           "); keep one form"},
+      {"two spellings, neither exact",
+       [&] {
+         ::rename(in(gui).c_str(), in(lowerGui).c_str());
+         writeAll(in(upperGui), readAll(in(lowerGui)));
+       },
+       in(gui) + ": several files differ from this name only in case (" + upperGui + ", " + lowerGui +
+           "); keep one"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    resetMembers();
+    c.prepare();
+    expectRefused(pack(), {c.line});
+  }
+
+  const auto r = pack(dir / "nowhere");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.output.find("cannot read the members folder " + (dir / "nowhere")), std::string::npos) << r.output;
   EXPECT_FALSE(exists(out()));
-}
-
-TEST_F(Members, WrongLengthsAreRefused) {
-  const auto& library = memberOfKind(MemberKind::Library);
-  auto bytes = syntheticMember(library);
-  bytes.pop_back();
-  writeAll(in(library), bytes);
-  const std::string expected = ", expected " + std::to_string(library.length) + " bytes";
-  expectRefused(pack(), {in(library) + ": " + std::to_string(library.length - 1) + " bytes" + expected});
-
-  bytes.push_back(0);
-  bytes.push_back(0);
-  writeAll(in(library), bytes);
-  expectRefused(pack(), {in(library) + ": " + std::to_string(library.length + 1) + " bytes" + expected});
-
-  writeAll(in(library), syntheticMember(library));
-  splitFontBundle();
-  const auto& yahei = kFontParts[2];
-  auto font = readAll(in(yahei));
-  font.resize(font.size() / 2);
-  writeAll(in(yahei), font);
-  expectRefused(pack(), {in(yahei) + ": " + std::to_string(yahei.length / 2) + " bytes, expected " +
-                         std::to_string(yahei.length) + " bytes"});
-
-  ::unlink(in(yahei).c_str());
-  ::mkdir(in(yahei).c_str(), 0777);
-  expectRefused(pack(), {in(yahei) + ": not a regular file, expected " + std::to_string(yahei.length) + " bytes"});
-}
-
-TEST_F(Members, WrongKindsAreRefused) {
-  struct Case {
-    MemberKind kind;
-    std::size_t at;
-    std::string line;
-  };
-  const std::string fontTag = std::to_string(kFontParts[1].offset);
-  const Case cases[] = {
-      {MemberKind::GuiProgram, 0, "does not begin with MZ, as a Windows program does"},
-      {MemberKind::ConsoleProgram, 1, "does not begin with MZ, as a Windows program does"},
-      {MemberKind::Library, 0, "does not begin with MZ, as a Windows library does"},
-      {MemberKind::SkinData, 3, "does not begin with .SHE (2E 53 48 45), as the skin data file does"},
-      {MemberKind::FontBundle, kFontParts[1].offset + 1,
-       "has no TrueType tag (00 01 00 00) at offset " + fontTag + ", where its " + narrow(kFontParts[1].fileName) +
-           " begins"},
-  };
-  for (const auto& c : cases) {
-    const Member& m = memberOfKind(c.kind);
-    SCOPED_TRACE(narrow(m.fileName));
-    auto bytes = syntheticMember(m);
-    bytes[c.at] ^= 0x20;  // one byte of the header changed, the length kept
-    writeAll(in(m), bytes);
-    expectRefused(pack(), {in(m) + ": " + c.line});
-    writeAll(in(m), syntheticMember(m));
-  }
-
-  splitFontBundle();
-  const auto& fangsong = kFontParts[0];
-  auto font = readAll(in(fangsong));
-  font[1] = 0;
-  writeAll(in(fangsong), font);
-  expectRefused(pack(), {in(fangsong) + ": does not begin with the TrueType tag 00 01 00 00, as a font does"});
-}
-
-TEST_F(Members, BundleAndItsFontsTogetherAreRefused) {
-  const auto bundle = readAll(in(kFontBundle));
-  splitFontBundle();
-  writeAll(in(kFontBundle), bundle);
-  ::unlink(in(kFontParts[0]).c_str());
-  ::unlink(in(kFontParts[2]).c_str());
-  expectRefused(pack(), {in(kFontBundle) + ": given together with the fonts it bundles (" +
-                         narrow(kFontParts[1].fileName) + "); keep one form"});
 }
 
 TEST_F(Members, EveryProblemIsOneLineAndAnEarlierSetupStays) {
@@ -257,9 +234,8 @@ TEST_F(Members, EveryProblemIsOneLineAndAnEarlierSetupStays) {
   const auto r = pack();
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(errorLines(r.output),
-            (std::vector<std::string>{in(first) + ": missing, expected " + std::to_string(first.length) + " bytes",
-                                      in(skin) + ": " + std::to_string(skin.length + 5) + " bytes, expected " +
-                                          std::to_string(skin.length) + " bytes"}))
+            (std::vector<std::string>{in(first) + ": missing, expected " + bytes(first.length),
+                                      in(skin) + ": " + bytes(skin.length + 5) + ", expected " + bytes(skin.length)}))
       << r.output;
   EXPECT_TRUE(readAll(out()) == before);
 }
@@ -280,12 +256,11 @@ TEST_F(Members, DemoMembersWrittenAsAFolderPackToTheDemoSetup) {
   ASSERT_EQ(w.exitCode, 0) << w.output;
   EXPECT_EQ(listFolder(written).size(), kMembers.size());
   ASSERT_EQ(run(demo + " --image " + quoted(image_()) + " --out " + quoted(dir / "demo.exe")).exitCode, 0);
-  const auto r = run(quoted(kTool) + " --image " + quoted(image_()) + " --members " + quoted(written) + " --out " +
-                     quoted(out()));
+  const auto r = pack(written);
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_TRUE(readAll(out()) == readAll(dir / "demo.exe"));
 
-  // --write-members makes a folder, never a setup file.
+  // --write-members makes a folder, never a setup file; one source at a time.
   EXPECT_EQ(run(demo + " --write-members " + quoted(written) + " --out " + quoted(dir / "x.exe")).exitCode, 2);
   EXPECT_EQ(run(quoted(kTool) + " --synthetic --write-members " + quoted(written)).exitCode, 2);
   EXPECT_EQ(run(quoted(kTool) + " --image " + quoted(image_()) + " --synthetic --members " + quoted(members()) +

@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,6 +32,7 @@ class Folder {
     if (d == nullptr) throw InputError("cannot read the members folder " + path + ": " + std::strerror(errno));
     while (const dirent* e = ::readdir(d)) names_.emplace_back(e->d_name);
     ::closedir(d);
+    std::sort(names_.begin(), names_.end());  // messages list them in one order
   }
 
   std::string pathOf(const std::string& entry) const { return path_ + "/" + entry; }
