@@ -1,5 +1,6 @@
 # The payload tool: CRC-32, SHA-256, the seal record, growing PE stand-ins, mkpayload run
-# as a subprocess on small inputs, and the demo font parts it packs.
+# as a subprocess on small inputs (the product's own files among them), and the
+# demo font parts it packs.
 if(VELKOR_WIN32)
   return()
 endif()
@@ -13,6 +14,7 @@ velkor_unit_test(payload_format
 
 velkor_unit_test(payload_mkpayload
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_mkpayload_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/payload_members_test.cpp
   LIBS mkpayload_core)
 target_compile_definitions(unit_payload_mkpayload PRIVATE VELKOR_MKPAYLOAD="$<TARGET_FILE:mkpayload>")
 add_dependencies(unit_payload_mkpayload mkpayload)

@@ -85,9 +85,15 @@ inline std::vector<unsigned char> makeTypicalPe() {
                 0xC00);
 }
 
+// Whole setup files are tens of MB: one read, not one call per byte.
 inline std::vector<unsigned char> readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) bytes.clear();
+  return bytes;
 }
 
 inline void writeAll(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -1,15 +1,22 @@
 // mkpayload: appends the payload to the wizard's image and writes the setup file.
 //   mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe
 //   mkpayload --image IMG --synthetic --out SETUP.exe
+//   mkpayload --image IMG --members DIR --out SETUP.exe
+//   mkpayload --standins DIR --fonts DIR --write-members DIR
 //   mkpayload --verify SETUP.exe     (checks a finished setup file as the wizard does)
 //   mkpayload --list-font-parts      (number, length and file name of each font part)
 // --standins holds gui_program.exe, library.dll and console_program.exe (tools/standins),
 // --fonts the three font parts named as they are installed (make_fonts.py).
+// --members holds the product's nine files under their installed names (the
+// font bundle may be its three fonts instead); --write-members writes the demo
+// payload's members as such a folder, to rehearse a release without them.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "engine/payload_layout.h"
+#include "members.h"
 #include "payload_builder.h"
 #include "verify.h"
 
@@ -25,6 +32,8 @@ int usage() {
   std::fputs(
       "usage: mkpayload --image IMG --standins DIR --fonts DIR --out SETUP.exe\n"
       "       mkpayload --image IMG --synthetic --out SETUP.exe\n"
+      "       mkpayload --image IMG --members DIR --out SETUP.exe\n"
+      "       mkpayload --standins DIR --fonts DIR --write-members DIR\n"
       "       mkpayload --verify SETUP.exe\n"
       "       mkpayload --list-font-parts\n",
       stderr);
@@ -34,7 +43,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string image, standins, fonts, out, verify;
+  std::string image, standins, fonts, out, members, writeMembersTo, verify;
   bool synthetic = false, listFontParts = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -48,6 +57,8 @@ int main(int argc, char** argv) {
     else if (arg == "--standins") ok = value(standins);
     else if (arg == "--fonts") ok = value(fonts);
     else if (arg == "--out") ok = value(out);
+    else if (arg == "--members") ok = value(members);
+    else if (arg == "--write-members") ok = value(writeMembersTo);
     else if (arg == "--synthetic") synthetic = true;
     else if (arg == "--list-font-parts") listFontParts = true;
     else if (arg == "--verify") ok = value(verify);
@@ -61,19 +72,34 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (!verify.empty()) {
-      if (!image.empty() || !out.empty() || synthetic || !standins.empty() || !fonts.empty()) return usage();
+      if (!image.empty() || !out.empty() || synthetic || !standins.empty() || !fonts.empty() || !members.empty() ||
+          !writeMembersTo.empty())
+        return usage();
       return verifySetupFile(verify, stdout, stderr);
     }
+    const bool demo = !standins.empty() && !fonts.empty();
+    if (standins.empty() != fonts.empty() || synthetic + demo + !members.empty() != 1) return usage();
+    if (!writeMembersTo.empty()) {
+      if (!demo || !image.empty() || !out.empty()) return usage();
+      writeMembers(buildDemoPayload(standins, fonts), writeMembersTo);
+      return 0;
+    }
     if (image.empty() || out.empty()) return usage();
-    if (synthetic ? !(standins.empty() && fonts.empty()) : (standins.empty() || fonts.empty())) return usage();
 
     std::vector<unsigned char> imageBytes = readFile(image, kImageLimit, "image");
-    const std::vector<unsigned char> payload =
-        synthetic ? buildSyntheticPayload() : buildDemoPayload(standins, fonts);
+    const std::vector<unsigned char> payload = synthetic ? buildSyntheticPayload()
+                                               : demo    ? buildDemoPayload(standins, fonts)
+                                                         : buildPayloadFromMembers(members);
     writeSetupFile(std::move(imageBytes), payload, out);
     return 0;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "mkpayload: error: %s\n", e.what());
+    // One line per problem (a members folder may have several).
+    const std::string message = e.what();
+    for (std::size_t at = 0; at <= message.size();) {
+      const std::size_t end = std::min(message.find('\n', at), message.size());
+      std::fprintf(stderr, "mkpayload: error: %s\n", message.substr(at, end - at).c_str());
+      at = end + 1;
+    }
     return 1;
   }
 }
