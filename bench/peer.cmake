@@ -7,12 +7,15 @@ set(peer_compressions off zlib lzma)
 if(NOT VELKOR_WIN32)
   # The native tree writes the NSIS script's inputs from the wizard's core and
   # tests the arithmetic of the table.
-  add_executable(bench_nsis_inputs ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs.cpp)
-  target_link_libraries(bench_nsis_inputs PRIVATE velkor_wizard)
-  add_library(velkor_bench_peer_results STATIC ${CMAKE_CURRENT_LIST_DIR}/peer_results.cpp)
-  target_include_directories(velkor_bench_peer_results PUBLIC ${PROJECT_SOURCE_DIR})
-  velkor_unit_test(bench_peer_results SOURCES ${CMAKE_CURRENT_LIST_DIR}/peer_results_test.cpp
-                   LIBS velkor_bench_peer_results)
+  add_library(velkor_bench_peer STATIC ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs.cpp
+                                       ${CMAKE_CURRENT_LIST_DIR}/peer_results.cpp)
+  target_include_directories(velkor_bench_peer PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(velkor_bench_peer PUBLIC velkor_wizard)
+  add_executable(bench_nsis_inputs ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs_main.cpp)
+  target_link_libraries(bench_nsis_inputs PRIVATE velkor_bench_peer)
+  velkor_unit_test(bench_peer SOURCES ${CMAKE_CURRENT_LIST_DIR}/peer_results_test.cpp
+                                      ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs_test.cpp
+                   LIBS velkor_bench_peer)
   return()
 endif()
 

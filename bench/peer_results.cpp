@@ -123,7 +123,7 @@ std::vector<Row> table(const std::vector<Run>& runs, const std::vector<Load>& lo
   const std::string& subject = setups.front();
 
   std::string rounds = std::to_string(bySetup[subject].size());
-  rows.push_back({true, subject + " against its peers: medians (lowest-highest) of " + rounds + " rounds", "", 0, ""});
+  rows.push_back({true, subject + " vs peers: medians (low-high), " + rounds + " rounds", "", 0, ""});
 
   const Measure measures[] = {
       {"start to painted first window", [](const Run& r) { return r.start; }, milliseconds, "< 1.00"},
