@@ -224,8 +224,16 @@ int runOne(bool wizard, const std::wstring& setupArg, const std::wstring& refere
     installed = installWithNsis(s, failure);
   }
   const double finished = now();
-  run.peak = peakWorkingSet(s.process.hProcess);
+  // Read as any other program would read it, through a handle of its own.
+  if (HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, s.process.dwProcessId)) {
+    run.peak = peakWorkingSet(h);
+    CloseHandle(h);
+  }
   end(s);
+  if (installed && run.peak == 0) {
+    installed = false;
+    failure = "its peak working set could not be read";
+  }
   if (!installed) return fail(run.setup + ": " + failure);
   run.install = finished - clicked;
   run.total = finished - s.begin;

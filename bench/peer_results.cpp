@@ -122,8 +122,9 @@ std::vector<Row> table(const std::vector<Run>& runs, const std::vector<Load>& lo
   if (setups.empty()) return rows;
   const std::string& subject = setups.front();
 
-  std::string rounds = std::to_string(bySetup[subject].size());
-  rows.push_back({true, subject + " vs peers: medians (low-high), " + rounds + " rounds", "", 0, ""});
+  const std::size_t n = bySetup[subject].size();
+  const std::string rounds = std::to_string(n) + (n == 1 ? " round" : " rounds");
+  rows.push_back({true, subject + " vs peers: medians (low-high), " + rounds, "", 0, ""});
 
   const Measure measures[] = {
       {"start to painted first window", [](const Run& r) { return r.start; }, milliseconds, "< 1.00"},
