@@ -2,7 +2,8 @@
 // this measuring process. bench/peer_rounds.sh starts it once per run, each
 // time in a fresh prefix, and once more at the end for the table.
 //
-//   bench_peer run <wizard|nsis> <setup.exe> <reference setup> <warm-up.exe>
+//   bench_peer run <wizard|nsis> <setup.exe> <payload setup> <warm-up.exe>
+//     (the payload setup: the built Velkorsetup.exe the members were cut from)
 //     Copies the setup to C:\bench and starts the warm-up program there once
 //     (the first window of a fresh prefix also starts Wine's desktop process
 //     and loads its fonts, which no setup should be charged with). Then it
@@ -17,7 +18,7 @@
 //         made as soon as the window it needs is there;
 //     and reads the installer's peak working set at that end, before it is
 //     ended. Afterwards every installed file is compared byte for byte with
-//     the reference setup's payload: the nine members for NSIS; for the
+//     its member in the payload setup: the nine members for NSIS; for the
 //     wizard, which deletes the font bundle (Velkorsys.dll) after its font
 //     step, its eight other members, the bundle's absence, and every font it
 //     installed (in the font folder and the install folder) against its part
@@ -110,17 +111,17 @@ class Reader {
   HANDLE file_;
 };
 
-// The installed file at `path` is exactly `length` bytes of the reference
+// The installed file at `path` is exactly `length` bytes of the payload
 // setup, starting `fromEnd` bytes before its end (the payload ends there).
-bool sameBytes(const std::wstring& path, const std::wstring& reference, std::int64_t fromEnd, std::uint32_t length,
+bool sameBytes(const std::wstring& path, const std::wstring& payloadSetup, std::int64_t fromEnd, std::uint32_t length,
                std::string& failure) {
-  Reader installed(path), source(reference);
+  Reader installed(path), source(payloadSetup);
   if (!installed.open()) {
     failure = narrow(path) + " is missing";
     return false;
   }
   if (!source.open() || !source.seekFromEnd(fromEnd)) {
-    failure = "cannot read the reference setup";
+    failure = "cannot read the payload setup";
     return false;
   }
   if (installed.size() != length) {
@@ -144,9 +145,9 @@ bool sameBytes(const std::wstring& path, const std::wstring& reference, std::int
   return true;
 }
 
-// The files the installer left, compared with the reference payload; the
-// number compared, or -1 with `failure` set.
-int verifyInstalled(bool wizard, const std::wstring& reference, std::string& failure) {
+// The files the installer left, compared with their members in the payload
+// setup; the number compared, or -1 with `failure` set.
+int verifyInstalled(bool wizard, const std::wstring& payloadSetup, std::string& failure) {
   int checked = 0;
   for (const payload::Member& m : payload::kMembers) {
     const std::wstring path = wide(m.destination);
@@ -157,7 +158,7 @@ int verifyInstalled(bool wizard, const std::wstring& reference, std::string& fai
       }
       continue;
     }
-    if (!sameBytes(path, reference, m.start, m.length, failure)) return -1;
+    if (!sameBytes(path, payloadSetup, m.start, m.length, failure)) return -1;
     ++checked;
   }
   if (!wizard) return checked;
@@ -172,7 +173,7 @@ int verifyInstalled(bool wizard, const std::wstring& reference, std::string& fai
       const std::wstring path = wide((folder + part.fileName).c_str());
       if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
       const std::int64_t fromEnd = std::int64_t{payload::kFontBundle.start} + part.offset;
-      if (!sameBytes(path, reference, fromEnd, part.length, failure)) return -1;
+      if (!sameBytes(path, payloadSetup, fromEnd, part.length, failure)) return -1;
       ++fonts;
     }
   }
@@ -188,7 +189,7 @@ int fail(const std::string& what) {
   return 1;
 }
 
-int runOne(bool wizard, const std::wstring& setupArg, const std::wstring& referenceArg, const std::wstring& warmUpArg) {
+int runOne(bool wizard, const std::wstring& setupArg, const std::wstring& payloadSetupArg, const std::wstring& warmUpArg) {
   CreateDirectoryW(L"C:\\bench", nullptr);
   const std::wstring setup = L"C:\\bench\\" + fileNameOf(setupArg);
   const std::wstring warmUp = L"C:\\bench\\warm-up.exe";
@@ -238,7 +239,7 @@ int runOne(bool wizard, const std::wstring& setupArg, const std::wstring& refere
   run.install = finished - clicked;
   run.total = finished - s.begin;
 
-  run.checked = verifyInstalled(wizard, windowsPath(referenceArg), failure);
+  run.checked = verifyInstalled(wizard, windowsPath(payloadSetupArg), failure);
   if (run.checked < 0) return fail(run.setup + ": " + failure);
   std::printf("%s\n", peer::formatRun(run).c_str());
   return 0;
@@ -272,7 +273,7 @@ int wmain(int argc, wchar_t** argv) {
     return runOne(std::wstring(argv[2]) == L"wizard", argv[3], argv[4], argv[5]);
   if (mode == L"table" && argc == 3) return printTable(argv[2]);
   std::printf(
-      "usage: bench_peer run <wizard|nsis> <setup.exe> <reference setup> <warm-up.exe>\n"
+      "usage: bench_peer run <wizard|nsis> <setup.exe> <payload setup> <warm-up.exe>\n"
       "       bench_peer table <results file>\n");
   return 2;
 }

@@ -4,7 +4,7 @@
 # process in a fresh Wine prefix of its own (scripts/winerun). Then one more
 # prints the table of medians. Fails only when a run fails.
 #   peer_rounds.sh <winerun> <bench_peer.exe> <warm-up.exe> <rounds> <wizard setup> <peer setup>...
-# The wizard's setup is also the reference whose payload every installed
+# The wizard's setup is also the one whose payload every installed
 # file is compared with. VELKOR_PEER_ROUNDS overrides <rounds>.
 set -uo pipefail
 winerun=$1 driver=$2 warmup=$3 rounds=${VELKOR_PEER_ROUNDS:-$4} wizard=$5
