@@ -1,7 +1,8 @@
 // What the bench programs share: a clock, a window with a real progress bar,
 // the view that times the pumps and forwards the bar's messages to that
-// window, files in blocks, the process's peak memory, and the result rows
-// that scripts/bench gathers into one table.
+// window, files in blocks, the process's peak memory, another program started
+// and watched until its first window is painted, and the result rows that
+// scripts/bench gathers into one table.
 #pragma once
 
 #include <windows.h>
@@ -197,6 +198,110 @@ inline std::uint64_t peakWorkingSet(HANDLE process) {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
   return GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+// ---- Another program, started and watched from here -------------------------
+
+// A visible top-level window of the process that has the control `id` (0: any).
+inline HWND windowOf(DWORD pid, int id) {
+  struct Search {
+    DWORD pid;
+    int id;
+    HWND found;
+  } search{pid, id, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM l) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<Search*>(l);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
+        if (s->id != 0 && GetDlgItem(w, s->id) == nullptr) return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Neither the window nor any visible child of it has anything left to paint
+// (an empty update region: each has been through BeginPaint).
+inline bool nothingToPaint(HWND w) {
+  if (GetUpdateRect(w, nullptr, FALSE)) return false;
+  bool clean = true;
+  EnumChildWindows(
+      w,
+      [](HWND child, LPARAM l) WINAPI -> BOOL {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+          *reinterpret_cast<bool*>(l) = false;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&clean));
+  return clean;
+}
+
+// A control's text as the system keeps it. For another process's window this
+// asks the window system, not the program (no WM_GETTEXT reaches it), so a
+// poll does not interrupt a program that is busy installing.
+inline std::wstring windowText(HWND dialog, int id) {
+  wchar_t buffer[256] = {};
+  GetWindowTextW(GetDlgItem(dialog, id), buffer, 256);
+  return buffer;
+}
+
+template <typename F>
+bool waitFor(double seconds, F&& done) {
+  const double begin = now();
+  while (now() - begin < seconds) {
+    if (done()) return true;
+    Sleep(1);
+  }
+  return false;
+}
+
+struct Started {
+  PROCESS_INFORMATION process{};
+  HWND window = nullptr;
+  double begin = 0;         // now() just before CreateProcessW
+  double seconds = -1;      // CreateProcessW to painted
+  int unpaintedPolls = 0;   // polls that saw the window visible but not yet painted
+};
+
+// Starts `program` in its own folder and waits until a visible top-level
+// window of it exists and nothing in it is left to paint.
+inline Started start(const std::wstring& program) {
+  Started s;
+  std::wstring command = L"\"" + program + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+  s.begin = now();
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                      &s.process))
+    return s;
+  while (now() - s.begin < 30) {
+    if (HWND w = windowOf(s.process.dwProcessId, 0)) {
+      if (nothingToPaint(w)) {
+        s.seconds = now() - s.begin;
+        s.window = w;
+        return s;
+      }
+      ++s.unpaintedPolls;
+    }
+    Sleep(1);
+  }
+  return s;
+}
+
+// Ends a started program (at once: nothing of it is measured after this).
+inline void end(Started& s) {
+  if (s.process.hProcess == nullptr) return;
+  TerminateProcess(s.process.hProcess, 0);
+  WaitForSingleObject(s.process.hProcess, 10'000);
+  CloseHandle(s.process.hThread);
+  CloseHandle(s.process.hProcess);
+  s.process = {};
 }
 
 // The Unix kernel's own high-water mark (VmHWM) of the running Wine process

@@ -24,88 +24,15 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/wizard_pages.h"
 #include "controls/pictureex/gif_reader.h"
-#include "engine/failure_display.h"
 #include "framework/system_library.h"
-#include "platform/wizard_view.h"
 #include "resources/resource_ids.h"
-#include "wizard/control_ids.h"
-#include "wizard/texts.h"
 
 namespace {
 
 using namespace velkor;
 using namespace velkor::bench;
-
-struct Started {
-  PROCESS_INFORMATION process{};
-  HWND window = nullptr;
-  double seconds = -1;      // CreateProcessW to painted
-  int unpaintedPolls = 0;   // polls that saw the window visible but not yet painted
-};
-
-// A visible top-level window of the process that has the control `id` (0: any).
-HWND windowOf(DWORD pid, int id) {
-  struct Search {
-    DWORD pid;
-    int id;
-    HWND found;
-  } search{pid, id, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM l) WINAPI -> BOOL {
-        auto* s = reinterpret_cast<Search*>(l);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
-        if (s->id != 0 && GetDlgItem(w, s->id) == nullptr) return TRUE;
-        s->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool nothingToPaint(HWND w) {
-  if (GetUpdateRect(w, nullptr, FALSE)) return false;
-  bool clean = true;
-  EnumChildWindows(
-      w,
-      [](HWND child, LPARAM l) WINAPI -> BOOL {
-        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
-          *reinterpret_cast<bool*>(l) = false;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&clean));
-  return clean;
-}
-
-std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
-
-Started start(const std::wstring& program) {
-  Started s;
-  std::wstring command = L"\"" + program + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  const std::wstring folder = folderOf(program);
-  const double begin = now();
-  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                      &s.process))
-    return s;
-  while (now() - begin < 30) {
-    if (HWND w = windowOf(s.process.dwProcessId, 0)) {
-      if (nothingToPaint(w)) {
-        s.seconds = now() - begin;
-        s.window = w;
-        return s;
-      }
-      ++s.unpaintedPolls;
-    }
-    Sleep(1);
-  }
-  return s;
-}
 
 // The base names of the modules loaded in a process.
 std::vector<std::wstring> modulesOf(HANDLE process) {
@@ -122,32 +49,6 @@ std::vector<std::wstring> modulesOf(HANDLE process) {
   std::sort(names.begin(), names.end());
   return names;
 }
-
-void end(Started& s) {
-  if (s.process.hProcess == nullptr) return;
-  TerminateProcess(s.process.hProcess, 0);
-  WaitForSingleObject(s.process.hProcess, 10'000);
-  CloseHandle(s.process.hThread);
-  CloseHandle(s.process.hProcess);
-  s.process = {};
-}
-
-template <typename F>
-bool waitFor(double seconds, F&& done) {
-  const double begin = now();
-  while (now() - begin < seconds) {
-    if (done()) return true;
-    Sleep(5);
-  }
-  return false;
-}
-
-std::wstring text(HWND dialog, int id) {
-  wchar_t buffer[256] = {};
-  GetDlgItemTextW(dialog, id, buffer, 256);
-  return buffer;
-}
-std::wstring wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
 std::uint64_t workingSet() {
   PROCESS_MEMORY_COUNTERS counters{};
@@ -220,32 +121,10 @@ StartWork measureStartWork(const std::wstring& wizardExe) {
 // Wine process's VmHWM then.
 std::uint64_t installThroughThePages(Started& wizard, std::string& failure, std::uint64_t& unixPeak,
                                      std::uint64_t& licencePeak) {
-  const DWORD pid = wizard.process.dwProcessId;
-  PostMessageW(GetDlgItem(wizard.window, ctl::kNext), BM_CLICK, 0, 0);
-  HWND licence = nullptr;
-  if (!waitFor(20, [&] { return (licence = windowOf(pid, wizard::ids::ts::kAgree)) != nullptr; })) {
-    failure = "the licence page did not open";
-    return 0;
-  }
-  HWND agree = GetDlgItem(licence, wizard::ids::ts::kAgree);
-  PostMessageW(agree, BM_CLICK, 0, 0);
-  if (!waitFor(10, [&] { return SendMessageW(agree, BM_GETCHECK, 0, 0) == BST_CHECKED; })) {
-    failure = "the agreement box did not tick";
-    return 0;
-  }
+  HWND licence = openLicenceAndAgree(wizard, failure);
+  if (licence == nullptr) return 0;
   licencePeak = peakWorkingSet(wizard.process.hProcess);
-  PostMessageW(GetDlgItem(licence, wizard::ids::kOk), BM_CLICK, 0, 0);
-  std::wstring last;
-  const bool ended = waitFor(240, [&] {
-    HWND main = windowOf(pid, ctl::kProgress);
-    if (main == nullptr) return false;
-    last = text(main, ctl::kCancelFinish);
-    return last == wide(wizard::text::kFinishCaption) || last == wide(text::kOkCaption);
-  });
-  if (!ended || last != wide(wizard::text::kFinishCaption)) {
-    failure = ended ? "the installation failed" : "the installation did not end";
-    return 0;
-  }
+  if (!installFromLicence(wizard, licence, failure)) return 0;
   unixPeak = unixHighWaterMark("C:\\bench\\Velkorsetup.exe");
   return peakWorkingSet(wizard.process.hProcess);
 }
