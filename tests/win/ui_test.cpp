@@ -15,10 +15,12 @@
 
 #include "app/velkarsetup.h"
 #include "app/velkarsetupdlg.h"
+#include "engine/trace.h"
 #include "framework/app.h"
 #include "lib/resource_counts.h"
 #include "lib/wine_env.h"
 #include "platform/win32_system.h"
+#include "platform/win32_trace.h"
 
 namespace velkor {
 namespace {
@@ -354,6 +356,34 @@ TEST_F(Fixture, TheShutdownPrivilegeKeepsOneTokenHandleHoweverOftenItRuns) {
   }
   ASSERT_EQ(handles.size(), 3u);
   EXPECT_EQ(handles[2], handles[1]) << "kernel handles at the second and third initialisation";
+}
+
+// The texts that OutputDebugString hands to a debugger, taken from the
+// exception it raises (wide or ANSI, whichever the system raises).
+std::vector<std::wstring> g_debugStrings;
+LONG CALLBACK CatchDebugString(EXCEPTION_POINTERS* e) {
+  constexpr DWORD kAnsi = 0x40010006, kWide = 0x4001000A;  // DBG_PRINTEXCEPTION_C, _WIDE_C
+  const EXCEPTION_RECORD& r = *e->ExceptionRecord;
+  if (r.ExceptionCode != kAnsi && r.ExceptionCode != kWide) return EXCEPTION_CONTINUE_SEARCH;
+  const size_t length = r.ExceptionInformation[0] - 1;  // with its terminator
+  if (r.ExceptionCode == kWide) {
+    g_debugStrings.emplace_back(reinterpret_cast<const wchar_t*>(r.ExceptionInformation[1]), length);
+  } else {
+    const auto* ansi = reinterpret_cast<const char*>(r.ExceptionInformation[1]);
+    g_debugStrings.emplace_back(ansi, ansi + length);
+  }
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(Trace, EachDiagnosticReachesTheDebuggerAsExactlyOneLine) {
+  PVOID handler = AddVectoredExceptionHandler(1, CatchDebugString);
+  win32::routeTraceToDebugger();
+  trace::emit(u"Draw: no picture");
+  trace::emit(u"vecFace[0].nPos = 3\n");
+  trace::emit(u"a\n\n");
+  trace::setSink({});
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_EQ(g_debugStrings, (std::vector<std::wstring>{L"Draw: no picture\n", L"vecFace[0].nPos = 3\n", L"a\n\n"}));
 }
 
 // The image's load-time imports: only libraries the system always takes
