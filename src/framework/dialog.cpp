@@ -27,37 +27,27 @@ void FreeTemplatePictures(HWND dialog) noexcept {
 
 // Whether a dialog template leaves the dialog's place open: position (0, 0)
 // and no style that places it (centred by the system, at the mouse, or
-// absolutely at its coordinates). Reads only the template's header, inside
-// the resource's size; a template that cannot be read places itself.
+// absolutely at its coordinates). Reads only the header of the extended form
+// (the form the program's templates have), inside the resource's size; any
+// other template places itself.
 bool TemplateLeavesPlaceOpen(HINSTANCE instance, UINT templateId) noexcept {
   HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
   if (found == nullptr) return false;
-  const DWORD size = ::SizeofResource(instance, found);
   HGLOBAL loaded = ::LoadResource(instance, found);
   const auto* bytes = static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
-  if (bytes == nullptr) return false;
-  auto word = [bytes](size_t at) {
-    WORD value;
-    std::memcpy(&value, bytes + at, sizeof value);
-    return value;
-  };
-  DWORD style = 0;
-  WORD x = 0, y = 0;
-  // The extended form starts with version 1 and signature 0xFFFF; then help
-  // id, extended style, style, item count, x, y. The plain form starts with
-  // its style; then extended style, item count, x, y.
-  if (size >= 22 && word(0) == 1 && word(2) == 0xFFFF) {
-    std::memcpy(&style, bytes + 12, sizeof style);
-    x = word(18);
-    y = word(20);
-  } else if (size >= 14) {
-    std::memcpy(&style, bytes, sizeof style);
-    x = word(10);
-    y = word(12);
-  } else {
-    return false;
-  }
-  return x == 0 && y == 0 && (style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) == 0;
+  // Version 1, signature 0xFFFF, help id, extended style, style, item count,
+  // x, y: 22 bytes.
+  struct {
+    WORD version, signature;
+    DWORD helpId, exStyle, style;
+    WORD items;
+    short x, y;
+  } head{};
+  static_assert(sizeof head == 24, "the header's fields as laid out, padded at the end");
+  if (bytes == nullptr || ::SizeofResource(instance, found) < 22) return false;
+  std::memcpy(&head, bytes, 22);
+  if (head.version != 1 || head.signature != 0xFFFF) return false;
+  return head.x == 0 && head.y == 0 && (head.style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) == 0;
 }
 }  // namespace
 

@@ -244,7 +244,6 @@ TEST(Placement, OnlyADialogWithoutAPlaceOfItsOwnIsCentred) {
   };
   const Case cases[] = {
       {"no owner, no position", 200, nullptr, true},
-      {"the plain template form", 203, nullptr, true},
       {"a template with a position", 202, nullptr, false},
       {"moved by its initialisation", 200,
        [](TestDialog& d) { d.SetWindowPos(nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }, false},
