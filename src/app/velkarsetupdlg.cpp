@@ -145,14 +145,21 @@ bool CVelkarSetupDlg::OnInitDialog() {
 }
 
 void CVelkarSetupDlg::EnableShutdownPrivilege() {
-  // The token stays open for the rest of the process, the privilege enabled,
-  // so that a log-off at the finish is allowed.
+  // The privilege stays enabled for the rest of the process, so that a
+  // log-off at the finish is allowed. The token is opened once and held until
+  // the process ends, the privilege block written once beside it; a later
+  // initialisation adjusts through the same handle rather than opening
+  // another.
   static HANDLE token = nullptr;
   static TOKEN_PRIVILEGES privileges{};
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
-  ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (token == nullptr) {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) return;
+    token = opened;
+    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  }
   ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
 }
 

@@ -33,4 +33,10 @@ void emit(std::u16string_view text) noexcept {
   }
 }
 
+std::u16string asLine(std::u16string_view text) {
+  std::u16string line(text);
+  if (line.empty() || line.back() != u'\n') line += u'\n';
+  return line;
+}
+
 }  // namespace velkor::trace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace velkor::trace {
@@ -16,5 +17,9 @@ Sink setSink(Sink sink);
 
 // Hands one diagnostic to the sink. Safe from any thread; never throws.
 void emit(std::u16string_view text) noexcept;
+
+// One diagnostic as one line of a line-oriented channel: a line feed is
+// added unless the text already ends with one.
+std::u16string asLine(std::u16string_view text);
 
 }  // namespace velkor::trace

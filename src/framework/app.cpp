@@ -1,6 +1,6 @@
 #include "framework/app.h"
 
-#include "framework/trace.h"
+#include "framework/boundary.h"
 
 namespace velkor::fw {
 namespace {
@@ -30,29 +30,26 @@ std::wstring BaseNameWithoutExtension(const std::wstring& path) {
 }
 
 int CWinApp::Run(HINSTANCE instance) noexcept {
-  try {
-    m_hInstance = instance;
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameW(instance, path, MAX_PATH);
-    m_pszAppName = BaseNameWithoutExtension(std::wstring(path, length < MAX_PATH ? length : MAX_PATH));
-    InitInstance();
-  } catch (...) {
-    TraceEscapedException(L"the application's start");
-  }
+  CallAtBoundary(
+      L"the application's start",
+      [&] {
+        m_hInstance = instance;
+        wchar_t path[MAX_PATH + 1] = {};
+        const DWORD length = ::GetModuleFileNameW(instance, path, MAX_PATH);
+        m_pszAppName = BaseNameWithoutExtension(std::wstring(path, length < MAX_PATH ? length : MAX_PATH));
+        InitInstance();
+      },
+      [] {});
   return 0;
 }
 
 bool PreTranslateThroughFramework(MSG* msg) noexcept {
   for (HWND hwnd = msg->hwnd; hwnd != nullptr;) {
     CWnd* object = CWnd::FromHandlePermanent(hwnd);
-    if (object != nullptr) {
-      try {
-        if (object->PreTranslateMessage(msg)) return true;
-      } catch (...) {
-        TraceEscapedException(L"PreTranslateMessage");
-        return true;
-      }
-    }
+    if (object != nullptr &&
+        CallAtBoundary(L"PreTranslateMessage", [&] { return object->PreTranslateMessage(msg); },
+                       [] { return false; }))
+      return true;
     // Stop at the top-level window: its owner is another dialog.
     if ((::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) == 0) break;
     hwnd = ::GetParent(hwnd);

@@ -1,7 +1,9 @@
 #include "framework/dialog.h"
 
+#include <cstring>
+
 #include "framework/app.h"
-#include "framework/trace.h"
+#include "framework/boundary.h"
 
 namespace velkor::fw {
 namespace {
@@ -21,6 +23,31 @@ void FreeTemplatePictures(HWND dialog) noexcept {
     auto picture = reinterpret_cast<HGDIOBJ>(::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, 0));
     if (picture != nullptr) ::DeleteObject(picture);
   }
+}
+
+// Whether a dialog template leaves the dialog's place open: position (0, 0)
+// and no style that places it (centred by the system, at the mouse, or
+// absolutely at its coordinates). Reads only the header of the extended form
+// (the form the program's templates have), inside the resource's size; any
+// other template places itself.
+bool TemplateLeavesPlaceOpen(HINSTANCE instance, UINT templateId) noexcept {
+  HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
+  if (found == nullptr) return false;
+  HGLOBAL loaded = ::LoadResource(instance, found);
+  const auto* bytes = static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
+  // Version 1, signature 0xFFFF, help id, extended style, style, item count,
+  // x, y: 22 bytes.
+  struct {
+    WORD version, signature;
+    DWORD helpId, exStyle, style;
+    WORD items;
+    short x, y;
+  } head{};
+  static_assert(sizeof head == 24, "the header's fields as laid out, padded at the end");
+  if (bytes == nullptr || ::SizeofResource(instance, found) < 22) return false;
+  std::memcpy(&head, bytes, 22);
+  if (head.version != 1 || head.signature != 0xFFFF) return false;
+  return head.x == 0 && head.y == 0 && (head.style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) == 0;
 }
 }  // namespace
 
@@ -61,6 +88,7 @@ INT_PTR CDialog::DoModal() {
   }
   m_bEnded = false;
   m_nModalResult = -1;
+  m_bPlaceOpen = TemplateLeavesPlaceOpen(instance, m_nIDTemplate);
   m_pOuterModal = g_innermostModal;
   g_innermostModal = this;
 
@@ -149,14 +177,30 @@ void CDialog::OnClose() {
   SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(IDCANCEL)));
 }
 
+void CDialog::CentreIfNotPlaced(const RECT& before) noexcept {
+  if ((::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0) return;  // shown by its initialisation
+  const RECT after = GetWindowRect();
+  if (after.left != before.left || after.top != before.top) return;  // placed by its initialisation
+  HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+  if (owner != nullptr && ::IsWindowEnabled(owner)) return;  // not modal to its owner
+  CenterWindow();
+}
+
 HICON CDialog::OnQueryDragIcon() { return nullptr; }
 void CDialog::OnDestroy() {}
 bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      return OnInitDialog() ? TRUE : FALSE;
+    case WM_INITDIALOG: {
+      // Taken before the handler: centring asks whether it showed or moved
+      // the dialog.
+      const bool hiddenBefore = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) == 0;
+      const RECT before = GetWindowRect();
+      const bool focus = OnInitDialog();
+      if (m_bPlaceOpen && hiddenBefore) CentreIfNotPlaced(before);
+      return focus ? TRUE : FALSE;
+    }
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
     case WM_CTLCOLORMSGBOX:
@@ -206,13 +250,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   // Messages before WM_INITDIALOG (WM_SETFONT, creation) go to the system.
   if (self == nullptr) return FALSE;
-  INT_PTR handled = FALSE;
-  try {
-    handled = self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    TraceEscapedException(L"a dialog procedure");
-    handled = FALSE;
-  }
+  const INT_PTR handled = CallAtBoundary(
+      L"a dialog procedure", [&] { return self->HandleMessage(message, wParam, lParam); },
+      [] { return static_cast<INT_PTR>(FALSE); });
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->DetachPermanent();

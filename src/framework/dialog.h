@@ -42,6 +42,13 @@ class CDialog : public CWnd {
   // Creates the dialog, disables its owner, runs the modal loop until
   // EndDialog, destroys the window and returns the result (-1 when the
   // dialog could not be created).
+  //
+  // A dialog whose template leaves its place open (position 0, 0 and no
+  // style that places it) is centred after its initialisation, unless that
+  // initialisation showed or moved it, or its owner is enabled: centred on
+  // its owner while the owner is shown, else on the work area (see
+  // CWnd::CenterWindow). A dialog that moves itself at initialisation keeps
+  // the place it chose.
   INT_PTR DoModal();
   // Ends the modal loop with this result once the current handler returns;
   // the window is hidden at once.
@@ -82,7 +89,11 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   HWND ResolveOwner() const noexcept;
+  // After WM_INITDIALOG of a dialog that was hidden before it, with its
+  // window rectangle from before.
+  void CentreIfNotPlaced(const RECT& before) noexcept;
 
+  bool m_bPlaceOpen = false;  // the template leaves the dialog's place open
   bool m_bEnded = false;
   INT_PTR m_nModalResult = -1;
   CDialog* m_pOuterModal = nullptr;

@@ -7,8 +7,8 @@ namespace velkor::fw {
 
 void Trace(const wchar_t* text) noexcept;
 
-// Called in a catch (...) block of a system callback: records what escaped and
-// where, so that no exception crosses into the system.
+// Called in a catch (...) block at one of the program's boundaries (see
+// boundary.h): records what escaped and where.
 void TraceEscapedException(const wchar_t* where) noexcept;
 
 }  // namespace velkor::fw

@@ -1,6 +1,6 @@
 #include "framework/wnd.h"
 
-#include "framework/trace.h"
+#include "framework/boundary.h"
 
 namespace velkor::fw {
 namespace {
@@ -72,6 +72,29 @@ RECT CWnd::GetWindowRect() const noexcept {
   return rect;
 }
 
+void CWnd::CenterWindow() noexcept {
+  HWND centreOn = ::GetWindow(m_hWnd, GW_OWNER);
+  if (centreOn != nullptr && (!::IsWindowVisible(centreOn) || ::IsIconic(centreOn))) centreOn = nullptr;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(centreOn != nullptr ? centreOn : m_hWnd, MONITOR_DEFAULTTONEAREST),
+                         &monitor))
+    return;
+  const RECT area = monitor.rcWork;
+  RECT target = area;
+  if (centreOn != nullptr) ::GetWindowRect(centreOn, &target);
+  const RECT window = GetWindowRect();
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  int x = (target.left + target.right) / 2 - width / 2;
+  int y = (target.top + target.bottom) / 2 - height / 2;
+  if (x + width > area.right) x = area.right - width;
+  if (x < area.left) x = area.left;
+  if (y + height > area.bottom) y = area.bottom - height;
+  if (y < area.top) y = area.top;
+  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 RECT CWnd::GetClientRect() const noexcept {
   RECT rect{};
   ::GetClientRect(m_hWnd, &rect);
@@ -95,13 +118,9 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
                                     LPARAM lParam) noexcept {
   CWnd* self = FromHandlePermanent(hwnd);
   if (self == nullptr || self->oldProc_ == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = self->WindowProc(message, wParam, lParam);
-  } catch (...) {
-    TraceEscapedException(L"a control's window procedure");
-    result = self->Default(message, wParam, lParam);
-  }
+  const LRESULT result = CallAtBoundary(
+      L"a control's window procedure", [&] { return self->WindowProc(message, wParam, lParam); },
+      [&] { return self->Default(message, wParam, lParam); });
   // The window is gone after this message: hand it back and forget it.
   if (message == WM_NCDESTROY) self->UnsubclassWindow();
   return result;

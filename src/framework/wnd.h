@@ -53,6 +53,11 @@ class CWnd {
   bool SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) noexcept {
     return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags) != FALSE;
   }
+  // Centres this top-level window on its owner, or on the work area when it
+  // has no owner or the owner is hidden or minimised; then shifts it as
+  // little as needed to lie on that work area (left and top edges win when
+  // the window is larger). Size and z-order stay.
+  void CenterWindow() noexcept;
   RECT GetWindowRect() const noexcept;
   RECT GetClientRect() const noexcept;
   void ScreenToClient(RECT* rect) const noexcept;

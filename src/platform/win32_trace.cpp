@@ -5,14 +5,13 @@
 #include <string>
 
 #include "engine/trace.h"
+#include "platform/win32_text.h"
 
 namespace velkor::win32 {
 
 void routeTraceToDebugger() {
   trace::setSink([](std::u16string_view text) {
-    std::wstring line(text.begin(), text.end());
-    line += L'\n';
-    OutputDebugStringW(line.c_str());
+    OutputDebugStringW(wide(trace::asLine(text)));
   });
 }
 

@@ -3,8 +3,8 @@
 
 namespace velkor::win32 {
 
-// Installs a trace sink that passes each diagnostic, one line each, to
-// OutputDebugStringW.
+// Installs a trace sink that passes each diagnostic to OutputDebugStringW as
+// exactly one line.
 void routeTraceToDebugger();
 
 }  // namespace velkor::win32

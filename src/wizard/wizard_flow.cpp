@@ -1,6 +1,11 @@
 #include "wizard/wizard_flow.h"
 
+#include <exception>
+#include <string>
+
 #include "engine/failure_display.h"
+#include "engine/install_paths.h"
+#include "engine/trace.h"
 #include "wizard/texts.h"
 #include "wizard/version_gate.h"
 
@@ -20,7 +25,13 @@ bool WizardFlow::applyVersionGate() {
   return false;
 }
 
-void WizardFlow::onNext() {
+void WizardFlow::onNext() { runNext(false); }
+
+void WizardFlow::runNext(bool byEnter) {
+  // The hidden Next button can still be clicked (another program may send it
+  // BM_CLICK while the copy pumps messages): no second licence page and no
+  // nested installation.
+  if (state_.bInstalling == 1) return;
   state_.bSetupStarted = 0;
   p_.window.showWindow(false);
   const LicenceOutcome outcome = p_.licence.run();
@@ -30,11 +41,34 @@ void WizardFlow::onNext() {
     p_.dialog.endWithOk();
     return;
   }
-  if (outcome == LicenceOutcome::kAccepted) startInstallation();
+  if (outcome == LicenceOutcome::kAccepted) startInstallation(byEnter);
   // Neither: the window is back on the page it showed before.
 }
 
-void WizardFlow::startInstallation() {
+void WizardFlow::runInstaller() {
+  try {
+    p_.installer.run();
+  } catch (const std::exception& error) {
+    endUnexpectedly(error.what());
+  } catch (...) {
+    endUnexpectedly("unknown exception");
+  }
+}
+
+void WizardFlow::endUnexpectedly(const char* what) {
+  // Whatever was left half done, the user gets the failure page and a
+  // button that closes the wizard.
+  showInstallFailure(p_.view, state_, paths::kInstallDirectory, velkor::text::kWriteFailed);
+  try {
+    std::u16string line = u"velkor: the installation stopped on an unexpected error: ";
+    for (const char* c = what; *c != '\0'; ++c) line += static_cast<char16_t>(static_cast<unsigned char>(*c));
+    trace::emit(line);
+  } catch (...) {
+    // Out of memory for the diagnostic: the failure page is what counts.
+  }
+}
+
+void WizardFlow::startInstallation(bool byEnter) {
   p_.window.enableCloseItem(false);
   state_.bInstalling = 1;
   state_.bConfigurePending = 1;
@@ -53,14 +87,18 @@ void WizardFlow::startInstallation() {
   p_.view.setText(ctl::kLine3, text::kInstallLine3);
   p_.view.setText(ctl::kStatus, text::kInstallStatus);
 
-  p_.installer.run();
+  runInstaller();
 
   if (state_.bInstallFailed == 1) {
-    // The failure texts are the sequence's; the Close item stays grey.
+    // The failure texts are the installation's; the Close item stays grey.
     p_.window.playSound();
     p_.view.updateWindow();
     state_.bBusy = 0;
     p_.view.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
+    // Only the Cancel/Finish call that this Enter key itself makes next may
+    // pass over the failure page; a flag left by an earlier Enter (one that
+    // opened the licence page and went back) must not cost "确定" a press.
+    if (!byEnter) state_.bStartedByEnter = 0;
     return;
   }
   showFinishPage();
@@ -98,7 +136,7 @@ bool WizardFlow::onKeyDown(Key key) {
     case Key::kEnter:
       if (state_.bSetupStarted == 0) {
         state_.bStartedByEnter = 1;
-        onNext();
+        runNext(true);
       }
       // Tested again: the Next command may have started the installation.
       if (state_.bSetupStarted == 1) onCancelOrFinish();

@@ -72,7 +72,8 @@ class WizardFlow {
   // becomes the refusal page. Returns whether the system was accepted.
   bool applyVersionGate();
 
-  // The Next command (button 1000, or Enter through the keyboard rules).
+  // The Next command (button 1000, or Enter through the keyboard rules). It
+  // does nothing while an installation runs, however it is delivered.
   void onNext();
 
   // WM_KEYDOWN as PreTranslateMessage sees it; true when the key is consumed
@@ -86,7 +87,14 @@ class WizardFlow {
   void onCancelOrFinish() { p_.finisher.onCancelOrFinish(); }
 
  private:
-  void startInstallation();
+  // The Next command; `byEnter` when the Enter key started it.
+  void runNext(bool byEnter);
+  void startInstallation(bool byEnter);
+  // Runs the installation. Anything unexpected that leaves it (an exception,
+  // out of memory) ends it as a failed one: the failure page naming the
+  // install directory, with the flags of a failed installation.
+  void runInstaller();
+  void endUnexpectedly(const char* what);
   void showFinishPage();
 
   Ports p_;

@@ -6,11 +6,16 @@
 
 #include <deque>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "engine/completion.h"
 #include "engine/failure_display.h"
+#include "engine/install_paths.h"
+#include "engine/install_sequence.h"
+#include "engine/trace.h"
+#include "unit/engine_support.h"
 #include "unit/finish_support.h"
 #include "wizard/wizard_flow.h"
 
@@ -332,6 +337,41 @@ TEST(WizardFlow, KeysButtonAndCloseRequestsDuringTheInstallationChangeNothing) {
   EXPECT_TRUE(w.endings().empty());
 }
 
+TEST(WizardFlow, AnErrorThrownInsideTheInstallationEndsItAsAFailedOne) {
+  const std::function<void()> faults[] = {[] { throw std::bad_alloc(); }, [] { throw 7; }};
+  for (const auto& raise : faults) {
+    Wizard w;
+    // The real sequence on a machine with a whole setup file; the fonts step,
+    // after every member was written, throws.
+    velkor::testing::FakeMachine machine;
+    machine.scale({22'323, 55'352, 190'927, 22'579, 127'923, 885, 188, 32'194, 123'125});
+    machine.placeSetupFile();
+    machine.system.version = {6, 1, 7601, 2};
+    machine.operations.fontStep = [&](VersionClass, BlockCopier&) { raise(); };
+    w.installer.whileRunning = [&] {
+      InstallSequence(machine.system, w.view, w.state, machine.operations, machine.config).run();
+    };
+    std::u16string traced;
+    trace::Sink previous = trace::setSink([&](std::u16string_view text) { traced += text; });
+    w.installByClick();
+    trace::setSink(previous);
+
+    EXPECT_NE(machine.system.file(machine.members[0].destination), nullptr) << "the throw came mid-way";
+    EXPECT_EQ(w.view.text(1002), paths::kInstallDirectory);
+    EXPECT_EQ(w.view.text(1004), text::kWriteFailed);
+    EXPECT_EQ(w.view.text(1001), u"确定");
+    EXPECT_FALSE(w.view.isVisible(1000));
+    EXPECT_EQ(w.state.bInstalling, 0);
+    EXPECT_EQ(w.state.bInstallFailed, 1);
+    EXPECT_EQ(w.state.bBusy, 0) << "close requests are no longer blocked";
+    EXPECT_NE(traced.find(u"unexpected error"), std::u16string::npos);
+
+    w.flow.onCancelOrFinish();  // "确定"
+    EXPECT_EQ(w.endings(), kEndWithOk) << "the window can always be closed";
+    EXPECT_FALSE(w.productStarted());
+  }
+}
+
 // ---- finish -----------------------------------------------------------------
 
 struct FinishTexts {
@@ -478,6 +518,26 @@ TEST(WizardFlow, AFailedInstallationStartedWithEnterStaysOnTheFailurePage) {
   EXPECT_EQ(w.state.bStartedByEnter, 0);
   w.flow.onKeyDown(Key::kEnter);
   EXPECT_EQ(w.endings(), kEndWithOk);
+}
+
+TEST(WizardFlow, AnEarlierEnterDoesNotCostTheFailurePageAPress) {
+  // Enter opened the licence page and the user went back: the flag that Enter
+  // left is not the one that passes over the failure page.
+  for (int route = 0; route < 3; ++route) {
+    SCOPED_TRACE(route);
+    Wizard w;
+    w.flow.onKeyDown(Key::kEnter);  // licence left without acceptance
+    ASSERT_EQ(w.state.bStartedByEnter, 1);
+    w.installByClick(FakeInstaller::Result::kFailure);
+    EXPECT_TRUE(w.endings().empty()) << "the failure page is up";
+    switch (route) {
+      case 0: w.flow.onCancelOrFinish(); break;  // "确定"
+      case 1: w.flow.onKeyDown(Key::kEscape); break;
+      case 2: w.flow.onKeyDown(Key::kEnter); break;
+    }
+    EXPECT_EQ(w.endings(), kEndWithOk) << "the first press ends the wizard";
+    EXPECT_FALSE(w.productStarted());
+  }
 }
 
 TEST(WizardFlow, CloseRequestsOnTheFailurePageAreDefaultHandled) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -52,6 +53,7 @@ class TestDialog : public CDialog {
   std::function<void(TestDialog&)> onInit;
   std::function<void(TestDialog&)> onApp;  // WM_APP posted by a test
   std::function<void(TestDialog&)> onPumpButton;
+  std::function<void(MSG*)> onPreTranslate;
   std::vector<SeenKey> keys;
   bool insideHandler = false;
   bool bindLabel = false;
@@ -60,6 +62,7 @@ class TestDialog : public CDialog {
   int cancelCount = 0;
 
   bool PreTranslateMessage(MSG* msg) override {
+    if (onPreTranslate) onPreTranslate(msg);
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_F5 || msg->wParam == VK_F6))
       keys.push_back({msg->wParam, insideHandler});
     return CDialog::PreTranslateMessage(msg);
@@ -172,6 +175,116 @@ TEST(ModalLoop, AnExceptionInAHandlerStaysInTheDialogProcedure) {
   EXPECT_EQ(thrown, 1);
   EXPECT_NE(traced.find(u"dialog procedure"), std::u16string::npos) << "the trace says where it stopped";
   EXPECT_NE(traced.find(u"handler failure"), std::u16string::npos) << "and what it was";
+}
+
+TEST(Boundaries, AMessageWhosePreTranslationThrowsIsStillDispatched) {
+  TestDialog dialog;
+  dialog.onPreTranslate = [](MSG* msg) {
+    if (msg->message == WM_APP) throw std::runtime_error("pre-translation failure");
+  };
+  dialog.onInit = [](TestDialog& d) {
+    d.PostMessage(WM_APP);
+    d.PostMessage(WM_CLOSE);  // ends the dialog with IDCANCEL should WM_APP be lost
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(6); };
+  std::u16string traced;
+  auto previous = velkor::trace::setSink([&traced](std::u16string_view text) { traced += text; });
+  EXPECT_EQ(dialog.DoModal(), 6) << "dispatched as if nobody had pre-translated it";
+  velkor::trace::setSink(previous);
+  EXPECT_NE(traced.find(u"PreTranslateMessage: pre-translation failure"), std::u16string::npos);
+}
+
+RECT RectOf(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return r;
+}
+
+// Where a window of `window`'s size lies centred on `on`, kept on `area`.
+POINT CentredOn(const RECT& window, const RECT& on, const RECT& area) {
+  const LONG width = window.right - window.left, height = window.bottom - window.top;
+  return {std::max(area.left, std::min((on.left + on.right) / 2 - width / 2, area.right - width)),
+          std::max(area.top, std::min((on.top + on.bottom) / 2 - height / 2, area.bottom - height))};
+}
+
+struct Placed {
+  RECT atInitEnd;  // at the end of its initialisation
+  RECT running;    // once its modal loop runs
+};
+
+// Runs dialog `id`; `init` runs in its initialisation.
+Placed Place(UINT id, const std::function<void(TestDialog&)>& init) {
+  TestDialog dialog(id);
+  Placed placed{};
+  dialog.onInit = [&](TestDialog& d) {
+    if (init) init(d);
+    placed.atInitEnd = RectOf(d.m_hWnd);
+    d.PostMessage(WM_APP);
+  };
+  dialog.onApp = [&placed](TestDialog& d) {
+    placed.running = RectOf(d.m_hWnd);
+    d.EndDialog(IDOK);
+  };
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  return placed;
+}
+
+RECT WorkArea() {
+  RECT area{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+TEST(Placement, OnlyADialogWithoutAPlaceOfItsOwnIsCentred) {
+  struct Case {
+    const char* name;
+    UINT templateId;
+    std::function<void(TestDialog&)> init;
+    bool centred;
+  };
+  const Case cases[] = {
+      {"no owner, no position", 200, nullptr, true},
+      {"a template with a position", 202, nullptr, false},
+      {"moved by its initialisation", 200,
+       [](TestDialog& d) { d.SetWindowPos(nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }, false},
+      {"shown by its initialisation", 200, [](TestDialog& d) { d.ShowWindow(SW_SHOW); }, false},
+  };
+  const RECT area = WorkArea();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Placed p = Place(c.templateId, c.init);
+    const POINT want = c.centred ? CentredOn(p.running, area, area) : POINT{p.atInitEnd.left, p.atInitEnd.top};
+    EXPECT_EQ(p.running.left, want.x);
+    EXPECT_EQ(p.running.top, want.y);
+  }
+}
+
+TEST(Placement, ANestedDialogIsCentredOverItsOwnerWhileTheOwnerIsShown) {
+  const RECT area = WorkArea();
+  enum class Owner { kShown, kAtTheCorner, kHidden, kEnabled };
+  for (Owner owner : {Owner::kShown, Owner::kAtTheCorner, Owner::kHidden, Owner::kEnabled}) {
+    SCOPED_TRACE(static_cast<int>(owner));
+    TestDialog outer;
+    RECT ownerRect{};
+    Placed inner{};
+    outer.onInit = [](TestDialog& d) { d.PostMessage(WM_APP); };
+    outer.onApp = [&](TestDialog& d) {
+      const POINT at = owner == Owner::kAtTheCorner ? POINT{area.right - 60, area.bottom - 40} : POINT{100, 80};
+      d.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      if (owner == Owner::kHidden) d.ShowWindow(SW_HIDE);
+      ownerRect = RectOf(d.m_hWnd);
+      inner = Place(201, [owner](TestDialog& i) {
+        if (owner == Owner::kEnabled) ::EnableWindow(::GetWindow(i.m_hWnd, GW_OWNER), TRUE);
+      });
+      d.EndDialog(IDOK);
+    };
+    outer.DoModal();
+    const POINT want = owner == Owner::kEnabled ? POINT{inner.atInitEnd.left, inner.atInitEnd.top}
+                       : owner == Owner::kHidden ? CentredOn(inner.running, area, area)
+                                                 : CentredOn(inner.running, ownerRect, area);
+    EXPECT_EQ(inner.running.left, want.x);
+    EXPECT_EQ(inner.running.top, want.y);
+  }
 }
 
 TEST(ModalLoop, ANestedDialogIsOwnedByTheOuterOneWhichIsDisabledMeanwhile) {

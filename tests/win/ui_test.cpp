@@ -15,9 +15,12 @@
 
 #include "app/velkarsetup.h"
 #include "app/velkarsetupdlg.h"
+#include "engine/trace.h"
 #include "framework/app.h"
+#include "lib/resource_counts.h"
 #include "lib/wine_env.h"
 #include "platform/win32_system.h"
+#include "platform/win32_trace.h"
 
 namespace velkor {
 namespace {
@@ -39,8 +42,10 @@ class ScriptedInstaller : public wizard::Installer {
  public:
   std::function<void()> during;
   bool fail = false;
+  int runs = 0;
   WizardState* state = nullptr;
   void run() override {
+    ++runs;
     if (during) during();
     if (fail) {
       state->bInstalling = 0;
@@ -165,6 +170,29 @@ TEST_F(Fixture, KeysAndCloseRequestsPumpedDuringTheInstallationAreIgnored) {
   // Esc is ignored outright; Enter and the button reach the finish command,
   // which decides by the flags (the real one does nothing while installing).
   EXPECT_EQ(finisher.calls, 2);
+}
+
+TEST_F(Fixture, AClickOnTheHiddenNextButtonDuringTheInstallationStartsNothing) {
+  MainWindowRun window(state, overrides());
+  bool nextHidden = false;
+  int licenceRunsAfterPump = 0;
+  installer.during = [&] {
+    if (installer.runs > 1) return;  // nested: counted below
+    HWND next = window.GetDlgItem(1000);
+    nextHidden = !IsWindowVisible(next);
+    ::PostMessageW(next, BM_CLICK, 0, 0);  // as another program can
+    window.pumpMessages();
+    licenceRunsAfterPump = licence.runs;
+  };
+  window.init = [&](MainWindowRun& w) {
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), 0);
+    w.EndDialog(IDOK);
+  };
+  window.DoModal();
+  EXPECT_TRUE(nextHidden);
+  EXPECT_EQ(licenceRunsAfterPump, 1) << "no second licence page";
+  EXPECT_EQ(installer.runs, 1) << "no nested installation";
+  EXPECT_EQ(state.bInstallDone, 1);
 }
 
 TEST_F(Fixture, WithoutYaheiTheTextsGetArialAndTheButtonsKeepTheDialogFont) {
@@ -311,6 +339,51 @@ TEST_F(Fixture, TheShutdownPrivilegeIsEnabledAtInitialisation) {
   };
   window.DoModal();
   EXPECT_TRUE(enabled) << "the log-off at the finish is allowed";
+}
+
+TEST_F(Fixture, TheShutdownPrivilegeKeepsOneTokenHandleHoweverOftenItRuns) {
+  // Each initialisation enables the privilege; the token it opened the first
+  // time is the one it keeps. The handles are counted at the same moment of
+  // three windows' lives (the first may still load what later ones reuse).
+  std::vector<unsigned> handles;
+  for (int i = 0; i < 3; ++i) {
+    MainWindowRun window(state, overrides());
+    window.init = [&](MainWindowRun& w) {
+      handles.push_back(test::KernelHandles());
+      w.EndDialog(IDOK);
+    };
+    window.DoModal();
+  }
+  ASSERT_EQ(handles.size(), 3u);
+  EXPECT_EQ(handles[2], handles[1]) << "kernel handles at the second and third initialisation";
+}
+
+// The texts that OutputDebugString hands to a debugger, taken from the
+// exception it raises (wide or ANSI, whichever the system raises).
+std::vector<std::wstring> g_debugStrings;
+LONG CALLBACK CatchDebugString(EXCEPTION_POINTERS* e) {
+  constexpr DWORD kAnsi = 0x40010006, kWide = 0x4001000A;  // DBG_PRINTEXCEPTION_C, _WIDE_C
+  const EXCEPTION_RECORD& r = *e->ExceptionRecord;
+  if (r.ExceptionCode != kAnsi && r.ExceptionCode != kWide) return EXCEPTION_CONTINUE_SEARCH;
+  const size_t length = r.ExceptionInformation[0] - 1;  // with its terminator
+  if (r.ExceptionCode == kWide) {
+    g_debugStrings.emplace_back(reinterpret_cast<const wchar_t*>(r.ExceptionInformation[1]), length);
+  } else {
+    const auto* ansi = reinterpret_cast<const char*>(r.ExceptionInformation[1]);
+    g_debugStrings.emplace_back(ansi, ansi + length);
+  }
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+TEST(Trace, EachDiagnosticReachesTheDebuggerAsExactlyOneLine) {
+  PVOID handler = AddVectoredExceptionHandler(1, CatchDebugString);
+  win32::routeTraceToDebugger();
+  trace::emit(u"Draw: no picture");
+  trace::emit(u"vecFace[0].nPos = 3\n");
+  trace::emit(u"a\n\n");
+  trace::setSink({});
+  RemoveVectoredExceptionHandler(handler);
+  EXPECT_EQ(g_debugStrings, (std::vector<std::wstring>{L"Draw: no picture\n", L"vecFace[0].nPos = 3\n", L"a\n\n"}));
 }
 
 // The image's load-time imports: only libraries the system always takes

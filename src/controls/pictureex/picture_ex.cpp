@@ -9,6 +9,7 @@
 #include "controls/pictureex/frame_schedule.h"
 #include "engine/trace.h"
 #include "framework/app.h"
+#include "framework/boundary.h"
 #include "platform/win32_text.h"
 
 namespace velkor {
@@ -444,7 +445,7 @@ unsigned __stdcall CPictureEx::AnimationThreadProc(void* pParam) {
   auto* self = static_cast<CPictureEx*>(pParam);
   if (self == nullptr) return 0;
   self->m_bRunning = TRUE;
-  self->AnimateFrames();
+  fw::CallAtBoundary(L"the animation worker", [self] { self->AnimateFrames(); }, [] {});
   self->m_bRunning = FALSE;
   // The handle is the stopping side's to close, after its wait.
   return 0;

@@ -43,7 +43,9 @@ void aboutBox(Driver& d, const Options& o) {
   for (const wchar_t* line : {L"VelkarSetup 1.0 ?", L"版权所有 (C) 2026 Velkor Software"})
     d.expect(statics.find(line) != std::wstring::npos, "the line \"" + utf8(line) + "\"", utf8(statics));
   d.expect(!IsWindowEnabled(main), "the main window disabled (the box is modal)", "enabled");
+  expectCentred(d, about, main, "the About box");
   d.screenshot(about, "about");
+  d.screenshot(nullptr, "about-on-screen");
   d.step("OK closes it and gives the main window back");
   d.click(about, IDOK);
   d.waitGone(about, "the About box");
@@ -102,31 +104,43 @@ void renamedCopy(Driver& d, const Options& o) {
 
 void exitByCloseBox(Driver& d, const Options& o) {
   HWND main = startAtWelcome(d, o);
+  d.screenshot(nullptr, "welcome-on-screen");
   HWND licence = openLicence(d, main, false);
+  d.screenshot(nullptr, "licence-on-screen");
   d.step("the exit confirmation's close box leaves the setup");
   d.click(licence, 2);
   HWND exitDialog = d.waitWindow(kExitDialog);
+  expectPlacedOverMain(d, main, exitDialog, Dialog::Exit);
   d.screenshot(exitDialog, "exit-confirmation");
+  d.screenshot(nullptr, "exit-confirmation-on-screen");
   d.postClose(exitDialog);
   expectEnds(d);
   verifyNothingInstalled(d);
 }
 
-// A folder where the main program goes: the failure page names it and stays
-// until the user acts; then the wizard only ends.
-void failurePage(Driver& d, const Options& o) {
+// A folder where the main program goes, so that its copy fails; returns the
+// main program's path.
+std::wstring blockMainProgram(Driver& d) {
   d.step("a folder in place of the main program");
   const std::wstring dir = L"C:\\Program Files\\VelkorCrypt";
   CreateDirectoryW(dir.c_str(), nullptr);
-  d.expect(CreateDirectoryW((dir + L"\\" + kProduct).c_str(), nullptr) != FALSE, "the folder made",
+  const std::wstring program = dir + L"\\" + kProduct;
+  d.expect(CreateDirectoryW(program.c_str(), nullptr) != FALSE, "the folder made",
            "error " + std::to_string(GetLastError()));
+  return program;
+}
+
+// A folder where the main program goes: the failure page names it and stays
+// until the user acts; then the wizard only ends.
+void failurePage(Driver& d, const Options& o) {
+  const std::wstring blocked = blockMainProgram(d);
   HWND main = startAtWelcome(d, o);
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   main = install(d, licence);
   d.step("the failure page");
   d.expectText(main, 1001, L"确定");
-  d.expectText(main, 1002, dir + L"\\" + kProduct);
+  d.expectText(main, 1002, blocked);
   d.expectText(main, 1012, L"安装失败！");
   d.expectVisible(main, 1000, false);
   d.screenshot(main, "failure-page");
@@ -142,6 +156,28 @@ void failurePage(Driver& d, const Options& o) {
   d.expect(GetFileAttributesW((userFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
                INVALID_FILE_ATTRIBUTES,
            "no desktop shortcut", "it exists");
+}
+
+// Enter opened the licence page and the user went back; a later installation
+// started by clicks fails: the first "确定" ends the wizard.
+void failureAfterAnEarlierEnter(Driver& d, const Options& o) {
+  const std::wstring blocked = blockMainProgram(d);
+  HWND main = startAtWelcome(d, o);
+  HWND licence = openLicence(d, main, true);
+  d.step("back without acceptance");
+  main = leaveLicencePage(d, licence);
+  expectWelcome(d, main);
+  licence = openLicence(d, main, false);
+  tickAgree(d, licence, true);
+  main = install(d, licence);
+  d.step("the failure page");
+  d.expectText(main, 1001, L"确定");
+  d.expectText(main, 1002, blocked);
+  d.screenshot(main, "failure-page");
+  d.step("the first \"确定\" ends the wizard");
+  d.click(main, 1001);
+  expectEnds(d);
+  d.expect(!programRunning(kProduct), "the product not started", "it runs");
 }
 
 // Every page once, photographed in order, ending with an installation and the
@@ -178,6 +214,8 @@ const ScenarioEntry kScenarios[] = {
     {"instance.renamed", renamedCopy, "a renamed copy shows its own wizard beside the first"},
     {"exit.closebox", exitByCloseBox, "the exit confirmation's close box leaves the setup"},
     {"install.failure", failurePage, "a folder in place of the main program: the failure page, Esc ends"},
+    {"install.failure.after-enter", failureAfterAnEarlierEnter,
+     "Enter, back, then a failing installation by clicks: the first \"确定\" ends the wizard"},
     {"tour", tour, "every page once, photographed (scripts/run-wizard)"},
 };
 

@@ -105,6 +105,7 @@ void licenceCancel(Driver& d, const Options& o) {
   d.click(licence, 2);
   HWND exitDialog = d.waitWindow(kExitDialog);
   d.expect(!IsWindowVisible(licence), "the licence page hidden", "visible");
+  expectPlacedOverMain(d, main, exitDialog, Dialog::Exit);
   d.expectText(exitDialog, 1004, L"安装尚未完成, 如果现在退出您的程序将不能安装。");
   d.expectText(exitDialog, 1002, L"您可以以后再运行安装程序继续安装。");
   d.expectText(exitDialog, 1005, L"退出安装程序吗?");

@@ -39,6 +39,7 @@ HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup) {
   const std::wstring started = startSetup(d, o);
   if (setup != nullptr) *setup = started;
   HWND main = d.waitWindow(kMainWindow);
+  expectCentred(d, main, nullptr, "the main window");
   d.screenshot(main, "welcome");
   return main;
 }
@@ -69,6 +70,7 @@ HWND openLicence(Driver& d, HWND main, bool byEnter) {
     d.click(main, 1000);
   HWND licence = d.waitWindow(kLicencePage);
   d.expect(!IsWindowVisible(main), "the main window hidden", "visible");
+  expectPlacedOverMain(d, main, licence, Dialog::Licence);
   d.expectText(licence, 1, kBack);
   d.expectText(licence, 2, L"取消");
   d.expectText(licence, 1017, L"我同意这些协议(&A)");
@@ -213,6 +215,7 @@ HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVers
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the welcome page");
+  expectCentred(d, main, nullptr, "the main window");
   expectWelcome(d, main);
   d.screenshot(main, "welcome");
   HWND licence = openLicence(d, main, false);
@@ -329,6 +332,63 @@ void expectLayout(Driver& d, HWND dialog, const std::wstring& setupFile, Dialog 
   }
   d.expect(wrong.empty(), std::to_string(expected.size() - 1) + " controls where the template and the tables put them",
            wrong.empty() ? "" : wrong.substr(2));
+}
+
+namespace {
+
+RECT rectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+std::string describeRect(const RECT& r) {
+  return describeRect(wizard::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
+}
+
+RECT workArea() {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return area;
+}
+
+}  // namespace
+
+void expectCentred(Driver& d, HWND window, HWND over, const std::string& what) {
+  const RECT area = workArea();
+  const RECT on = over != nullptr ? rectOf(over) : area;
+  const RECT r = rectOf(window);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int x = std::max<int>(area.left, std::min<int>((on.left + on.right) / 2 - width / 2, area.right - width));
+  const int y = std::max<int>(area.top, std::min<int>((on.top + on.bottom) / 2 - height / 2, area.bottom - height));
+  d.expect(r.left == x && r.top == y,
+           what + " centred on " + describeRect(on) + ": at " + std::to_string(x) + "," + std::to_string(y),
+           describeRect(r));
+}
+
+void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which) {
+  const auto& v = testenv::currentWindowsVersion();
+  const wizard::LayoutClass layoutClass = wizard::layoutClass(v.major, v.minor);
+  const bool exit = which == Dialog::Exit;
+  const wizard::MoveTable tables[] = {
+      exit ? wizard::layout::exitCommon() : wizard::layout::licenceCommon(),
+      exit ? wizard::layout::exitForClass(layoutClass) : wizard::layout::licenceForClass(layoutClass)};
+  // Only a dialog line carried out by MoveWindow moves the window.
+  int dx = 0, dy = 0;
+  for (const auto& table : tables)
+    for (const auto& move : table)
+      if (move.target == wizard::ids::kDialog && table.dialogMove == wizard::DialogMove::kMoveWindow) {
+        dx += move.dx;
+        dy += move.dy;
+      }
+  const std::string what = exit ? "the exit confirmation" : "the licence page";
+  const RECT m = rectOf(main), p = rectOf(page), area = workArea();
+  d.expect(p.left == m.left + dx && p.top == m.top + dy,
+           what + " at the main window's corner moved by " + std::to_string(dx) + "," + std::to_string(dy) + ": " +
+               std::to_string(m.left + dx) + "," + std::to_string(m.top + dy),
+           describeRect(p));
+  d.expect(p.left >= area.left && p.top >= area.top && p.right <= area.right && p.bottom <= area.bottom,
+           what + " on the work area " + describeRect(area), describeRect(p));
 }
 
 void installYahei(Driver& d, const std::wstring& fileName) {

@@ -61,6 +61,15 @@ enum class Dialog { Main, Licence, Exit };
 // wizard's move tables for this system's layout class (and, for the main
 // window with Yahei, the font step's extra move).
 void expectLayout(Driver& d, HWND dialog, const std::wstring& setupFile, Dialog which, bool yahei = false);
+// Where the wizard's windows open: centred on `over` (the About box over the
+// main window) or, when it is null, on the work area (the main window), and
+// kept on the work area.
+void expectCentred(Driver& d, HWND window, HWND over, const std::string& what);
+// The licence page and the exit confirmation: at the main window's top-left
+// corner moved by their move tables' dialog lines (the lifts), on the work
+// area.
+void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which);
+
 // Puts the system's CJK font at C:\WINDOWS\Fonts\<fileName>, where the
 // wizard looks for Yahei.
 void installYahei(Driver& d, const std::wstring& fileName);
