@@ -347,9 +347,10 @@ TEST(WizardFlow, AnErrorThrownInsideTheInstallationEndsItAsAFailedOne) {
     machine.scale({22'323, 55'352, 190'927, 22'579, 127'923, 885, 188, 32'194, 123'125});
     machine.placeSetupFile();
     machine.system.version = {6, 1, 7601, 2};
-    machine.operations.fontStep = [&](VersionClass, BlockCopier&) { raise(); };
+    machine.operations.fontStep = [&](VersionClass, BlockCopier&, const BundleSource&) { raise(); };
+    machine.hold();
     w.installer.whileRunning = [&] {
-      InstallSequence(machine.system, w.view, w.state, machine.operations, machine.config).run();
+      InstallSequence(machine.system, w.view, w.state, machine.operations, machine.setup, machine.config).run();
     };
     std::u16string traced;
     trace::Sink previous = trace::setSink([&](std::u16string_view text) { traced += text; });
