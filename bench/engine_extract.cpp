@@ -184,7 +184,7 @@ int main() {
     removeMembers(system);
     BenchView view;
     start = now();
-    const SetupFile setup = holdSetupFile(system);
+    SetupFile setup = holdSetupFile(system);
     const SetupFileCheck check = checkSetupFile(system, view, setup);
     const double checkTime = now() - start;
     const double afterCheck =

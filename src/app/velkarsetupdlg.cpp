@@ -108,6 +108,8 @@ CVelkarSetupDlg::CVelkarSetupDlg(WizardState& state, const Overrides& overrides)
 }
 
 CVelkarSetupDlg::~CVelkarSetupDlg() {
+  // The idle check reads through this window's ports.
+  if (fw::CWinApp* app = fw::AfxGetApp()) app->m_idleWork = nullptr;
   m_picBanner.OnDestroy();
   m_picAnimation.OnDestroy();
 }
@@ -141,6 +143,11 @@ bool CVelkarSetupDlg::OnInitDialog() {
 
   SetIcon(m_hIcon, true);
   SetIcon(m_hIcon, false);
+
+  // The setup file's check runs a block at a time while the window waits for
+  // the user, so that the installation finds it done.
+  if (fw::CWinApp* app = fw::AfxGetApp())
+    app->m_idleWork = [this] { return advanceSetupCheck(m_ports->system, m_ports->setup); };
   return true;
 }
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/pe_certificate.h"
-#include "engine/sha256.h"
 
 namespace velkor {
 
@@ -34,42 +33,78 @@ SetupFile holdSetupFile(System& system) {
   return setup;
 }
 
+PayloadCheck::PayloadCheck(FileSystem& fs, FileHandle file, const std::optional<seal::PayloadSeal>& seal,
+                           std::uint32_t payloadSize, std::size_t blockSize)
+    : fs_(fs), file_(file), seal_(seal), payloadSize_(payloadSize), block_(std::max<std::size_t>(blockSize, 1)),
+      remaining_(payloadSize) {}
+
+void PayloadCheck::finish(SetupCheck result) {
+  result_.result = result;
+  if (result != SetupCheck::Sound) result_.payloadEnd = 0;
+  done_ = true;
+}
+
+bool PayloadCheck::step() {
+  if (done_) return false;
+  if (!started_) {
+    started_ = true;
+    if (!file_) {
+      finish(SetupCheck::Unopenable);
+      return false;
+    }
+    const auto end = findPayloadEnd(fs_, file_);
+    if (!end || *end < static_cast<std::int64_t>(payloadSize_)) {
+      finish(SetupCheck::TooShort);
+      return false;
+    }
+    if (!seal_ || seal_->payloadSize != payloadSize_) {
+      finish(SetupCheck::NoSeal);
+      return false;
+    }
+    if (!fs_.seek(file_, *end - payloadSize_, SeekOrigin::Begin)) {
+      finish(SetupCheck::TooShort);
+      return false;
+    }
+    result_.payloadEnd = *end;
+  }
+  if (remaining_ == 0) {
+    finish(digest_.finish() == seal_->digest ? SetupCheck::Sound : SetupCheck::Corrupted);
+    return false;
+  }
+  const std::size_t want = std::min<std::size_t>(remaining_, block_.size());
+  const std::size_t got = fs_.read(file_, block_.data(), want);
+  digest_.update(block_.data(), got);
+  if (got < want) {
+    finish(SetupCheck::TooShort);
+    return got > 0;  // what was read still counts as a block
+  }
+  remaining_ -= static_cast<std::uint32_t>(want);
+  return true;
+}
+
 SetupFileCheck checkPayload(FileSystem& fs, FileHandle file, const std::optional<seal::PayloadSeal>& seal,
                             std::uint32_t payloadSize, std::size_t blockSize,
                             const std::function<void()>& afterBlock) {
-  SetupFileCheck check;
-  if (!file) return check;
-  const auto end = findPayloadEnd(fs, file);
-  check.result = SetupCheck::TooShort;
-  if (!end || *end < static_cast<std::int64_t>(payloadSize)) return check;
-  check.result = SetupCheck::NoSeal;
-  if (!seal || seal->payloadSize != payloadSize) return check;
-  check.result = SetupCheck::TooShort;
-  if (!fs.seek(file, *end - payloadSize, SeekOrigin::Begin)) return check;
-
-  std::vector<std::uint8_t> block(std::max<std::size_t>(blockSize, 1));
-  Sha256 digest;
-  std::uint32_t remaining = payloadSize;
-  while (remaining > 0) {
-    const std::size_t want = std::min<std::size_t>(remaining, block.size());
-    const std::size_t got = fs.read(file, block.data(), want);
-    if (got > 0) {
-      digest.update(block.data(), got);
-      if (afterBlock) afterBlock();
-    }
-    if (got < want) return check;
-    remaining -= static_cast<std::uint32_t>(want);
-  }
-  check.result = digest.finish() == seal->digest ? SetupCheck::Sound : SetupCheck::Corrupted;
-  if (check.result == SetupCheck::Sound) check.payloadEnd = *end;
-  return check;
+  PayloadCheck check(fs, file, seal, payloadSize, blockSize);
+  while (check.step())
+    if (afterBlock) afterBlock();
+  return check.result();
 }
 
-SetupFileCheck checkSetupFile(System& system, WizardView& view, const SetupFile& setup,
-                              std::uint32_t payloadSize, std::size_t blockSize) {
-  if (!setup.stream) return SetupFileCheck{};
-  return checkPayload(system, setup.stream.get(), system.payloadSeal(), payloadSize, blockSize,
-                      [&view] { view.pumpMessages(); });
+bool advanceSetupCheck(System& system, SetupFile& setup, std::uint32_t payloadSize, std::size_t blockSize) {
+  if (!setup.check)
+    setup.check = std::make_unique<PayloadCheck>(system, setup.stream.get(), system.payloadSeal(), payloadSize,
+                                                 blockSize);
+  return setup.check->step();
+}
+
+SetupFileCheck checkSetupFile(System& system, WizardView& view, SetupFile& setup, std::uint32_t payloadSize,
+                              std::size_t blockSize) {
+  if (!setup.check)
+    setup.check = std::make_unique<PayloadCheck>(system, setup.stream.get(), system.payloadSeal(), payloadSize,
+                                                 blockSize);
+  while (setup.check->step()) view.pumpMessages();
+  return setup.check->result();
 }
 
 }  // namespace velkor

@@ -10,11 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/block_copy.h"
 #include "engine/payload_layout.h"
+#include "engine/sha256.h"
 #include "platform/file_system.h"
 #include "platform/payload_seal.h"
 #include "platform/system.h"
@@ -30,11 +33,51 @@ enum class SetupCheck {
   Corrupted,   // the payload's digest differs from the seal's
 };
 
+struct SetupFileCheck {
+  SetupCheck result = SetupCheck::Unopenable;
+  std::int64_t payloadEnd = 0;  // member offsets count back from here; set when Sound
+};
+
+// The check of an open setup file, one block at a time, so that it can run in
+// the moments the window has nothing else to do: where its payload ends,
+// whether a whole payload of `payloadSize` bytes lies before that, and whether
+// its digest is `seal`'s. Reads through `file` and nothing else, from its
+// first step to its last.
+class PayloadCheck {
+ public:
+  PayloadCheck(FileSystem& fs, FileHandle file, const std::optional<seal::PayloadSeal>& seal,
+               std::uint32_t payloadSize, std::size_t blockSize);
+  PayloadCheck(const PayloadCheck&) = delete;
+  PayloadCheck& operator=(const PayloadCheck&) = delete;
+
+  // Reads and hashes the next block and returns true; once the payload is
+  // read, decides and returns false (at once when there is nothing to read).
+  bool step();
+  bool done() const { return done_; }
+  // The result; meaningful once done().
+  const SetupFileCheck& result() const { return result_; }
+
+ private:
+  void finish(SetupCheck result);
+
+  FileSystem& fs_;
+  FileHandle file_;
+  std::optional<seal::PayloadSeal> seal_;
+  std::uint32_t payloadSize_;
+  std::vector<std::uint8_t> block_;
+  Sha256 digest_;
+  std::uint32_t remaining_ = 0;
+  bool started_ = false;
+  bool done_ = false;
+  SetupFileCheck result_;
+};
+
 // The setup file as the wizard holds it; `stream` is empty when it could not
-// be opened so.
+// be opened so. `check` is its check once begun ahead of the installation.
 struct SetupFile {
   std::u16string path;
   ScopedFile stream;
+  std::unique_ptr<PayloadCheck> check;
 };
 
 // Where the font bundle's bytes lie: in the held setup file, from `start`.
@@ -46,11 +89,6 @@ struct BundleSource {
 // Opens the running executable's file and holds it (FileSystem::openReadHeld).
 SetupFile holdSetupFile(System& system);
 
-struct SetupFileCheck {
-  SetupCheck result = SetupCheck::Unopenable;
-  std::int64_t payloadEnd = 0;  // member offsets count back from here; set when Sound
-};
-
 // Checks an open setup file against `seal`: where its payload ends, whether a
 // whole payload of `payloadSize` bytes lies before that, and whether its
 // digest is the seal's. `afterBlock` runs after every block read. The wizard
@@ -59,9 +97,17 @@ SetupFileCheck checkPayload(FileSystem& fs, FileHandle file, const std::optional
                             std::uint32_t payloadSize, std::size_t blockSize,
                             const std::function<void()>& afterBlock);
 
-// The wizard's check of its held file against its own seal; pumps messages
-// after every block it reads, so the window stays responsive.
-SetupFileCheck checkSetupFile(System& system, WizardView& view, const SetupFile& setup,
+// One more block of the held file's check against the wizard's own seal,
+// begun on the first call; for the moments the window is idle before the
+// installation. Returns whether more remains. Nothing else may read the file
+// until checkSetupFile has the result.
+bool advanceSetupCheck(System& system, SetupFile& setup, std::uint32_t payloadSize = payload::kPayloadSize,
+                       std::size_t blockSize = kDefaultCopyBlock);
+
+// The wizard's check of its held file against its own seal: whatever an
+// earlier advanceSetupCheck left is finished (or the whole check run), with
+// the messages pumped after every block, so the window stays responsive.
+SetupFileCheck checkSetupFile(System& system, WizardView& view, SetupFile& setup,
                               std::uint32_t payloadSize = payload::kPayloadSize,
                               std::size_t blockSize = kDefaultCopyBlock);
 

@@ -17,6 +17,13 @@ CWinApp* AfxGetApp() noexcept { return g_app; }
 
 bool CWinApp::InitInstance() { return false; }
 
+bool CWinApp::RunIdleWork() noexcept {
+  if (!m_idleWork) return false;
+  const bool more = CallAtBoundary(L"idle work", [&] { return m_idleWork(); }, [] { return false; });
+  if (!more) m_idleWork = nullptr;
+  return more;
+}
+
 HICON CWinApp::LoadIcon(UINT id) const noexcept {
   return ::LoadIconW(m_hInstance, MAKEINTRESOURCEW(id));
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/wnd.h"
@@ -33,6 +34,13 @@ class CWinApp {
 
   // Called by wWinMain: fills the fields above, runs InitInstance.
   int Run(HINSTANCE instance) noexcept;
+
+  // Work done a small piece at a time whenever a modal loop finds its queue
+  // empty (the window painted, no input waiting); each call does one piece
+  // and returns whether more remains. Cleared once it is done or throws.
+  std::function<bool()> m_idleWork;
+  // One piece of m_idleWork; false when there is none (left) to do.
+  bool RunIdleWork() noexcept;
 };
 
 // The one application object, or null before it is constructed.

@@ -2,7 +2,8 @@
 //
 // The boundaries are: the dialog procedure, the subclass procedure of bound
 // controls, the pre-translation of every message the framework's loops take
-// from the queue, the entry of every worker thread, and the program's start.
+// from the queue, the application's idle work, the entry of every worker
+// thread, and the program's start.
 // No exception crosses one of them: the system's frames cannot be unwound,
 // and an exception that leaves a callback ends the process.
 //
@@ -11,7 +12,7 @@
 // the exception's text when it has one), and the boundary then answers as if
 // the handler had declined: a message goes on to the system's or the control
 // class's own handling, a pre-translation lets the message be dispatched as
-// usual, a thread ends normally, the start returns. The boundary repairs no
+// usual, idle work is dropped, a thread ends normally, the start returns. The boundary repairs no
 // state; work that must end in a defined state catches for itself (the
 // installation ends as a failed one).
 #pragma once

@@ -98,6 +98,9 @@ INT_PTR CDialog::DoModal() {
     if (!m_bEnded) ::ShowWindow(hwnd, SW_SHOW);
     MSG msg;
     while (!m_bEnded) {
+      // Nothing waiting, not even a paint: the application's idle work may
+      // take its next small piece.
+      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && app != nullptr && app->RunIdleWork()) continue;
       const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
       if (got == 0) {
         // WM_QUIT ends every loop; the outer ones see it again.

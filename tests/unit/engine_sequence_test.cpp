@@ -400,5 +400,37 @@ TEST(InstallFailure, TheSetupFileCheckKeepsTheWindowResponsive) {
   EXPECT_EQ(pumpsDuringCheck, (m.config.payloadSize + kDefaultCopyBlock - 1) / kDefaultCopyBlock);
 }
 
+// The check begun while the window waited for the user is finished, not
+// begun again, by the installation, and decides as a check at its start would.
+TEST(InstallSequence, ACheckAdvancedWhileIdleIsFinishedByTheInstallation) {
+  const std::size_t blocks = (testing::sumOf(testing::scaledMembers(kSmall)) + kDefaultCopyBlock - 1) / kDefaultCopyBlock;
+  for (const std::size_t advanced : {std::size_t{1}, blocks + 1, blocks + 5}) {
+    for (const bool damaged : {false, true}) {
+      SCOPED_TRACE(std::to_string(advanced) + (damaged ? " pieces, damaged" : " pieces, sound"));
+      FakeMachine m;
+      m.scale(kSmall);
+      m.placeSetupFile();
+      if (damaged) setupBytes(m)[setupBytes(m).size() - 7] ^= 0x10;
+      m.hold();
+      std::size_t more = 0;
+      for (std::size_t i = 0; i < advanced; ++i) more += advanceSetupCheck(m.system, m.setup, m.config.payloadSize);
+      EXPECT_EQ(more, std::min(advanced, blocks)) << "one block a piece, then nothing more";
+      std::size_t pumpsDuringCheck = 0;
+      m.view.onPump = [&] {
+        if (m.system.countCalls(u"createDirectory") == 0) ++pumpsDuringCheck;
+      };
+      m.run();
+      EXPECT_EQ(pumpsDuringCheck, blocks - std::min(advanced, blocks)) << "only the rest was read";
+      if (damaged) {
+        expectFailurePage(m, kSetup, kSetupDamaged);
+        EXPECT_EQ(m.system.countCalls(u"createDirectory"), 0u);
+      } else {
+        EXPECT_EQ(m.state.bInstallFailed, 0);
+        expectMembersWritten(m, 9, false);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velkor

@@ -177,6 +177,49 @@ TEST(ModalLoop, AnExceptionInAHandlerStaysInTheDialogProcedure) {
   EXPECT_NE(traced.find(u"handler failure"), std::u16string::npos) << "and what it was";
 }
 
+TEST(ModalLoop, IdleWorkRunsInPiecesOnlyWhileNothingWaitsAndStopsWhenDone) {
+  CWinApp app;
+  TestDialog dialog;
+  int pieces = 0, piecesAtFirstMessage = -1;
+  bool ranWithMessageWaiting = false;
+  app.m_idleWork = [&] {
+    MSG waiting;
+    if (::PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) ranWithMessageWaiting = true;
+    if (++pieces < 5) return true;
+    dialog.PostMessage(WM_APP);
+    return false;
+  };
+  dialog.onInit = [](TestDialog& d) { d.PostMessage(WM_APP); };
+  dialog.onApp = [&](TestDialog& d) {
+    if (piecesAtFirstMessage < 0) piecesAtFirstMessage = pieces;
+    if (pieces == 5) d.EndDialog(3);
+  };
+  EXPECT_EQ(dialog.DoModal(), 3);
+  EXPECT_EQ(piecesAtFirstMessage, 0) << "the posted message and the first paint came first";
+  EXPECT_EQ(pieces, 5) << "no piece after the work said it was done";
+  EXPECT_FALSE(ranWithMessageWaiting);
+  EXPECT_FALSE(app.m_idleWork);
+}
+
+TEST(Boundaries, IdleWorkThatThrowsIsTracedAndDropped) {
+  CWinApp app;
+  TestDialog dialog;
+  int pieces = 0;
+  app.m_idleWork = [&]() -> bool {
+    ++pieces;
+    dialog.PostMessage(WM_APP);
+    throw std::runtime_error("idle failure");
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(4); };
+  std::u16string traced;
+  auto previous = velkor::trace::setSink([&traced](std::u16string_view text) { traced += text; });
+  EXPECT_EQ(dialog.DoModal(), 4) << "the loop went on";
+  velkor::trace::setSink(previous);
+  EXPECT_EQ(pieces, 1);
+  EXPECT_FALSE(app.m_idleWork);
+  EXPECT_NE(traced.find(u"idle work"), std::u16string::npos) << traced.size();
+}
+
 TEST(Boundaries, AMessageWhosePreTranslationThrowsIsStillDispatched) {
   TestDialog dialog;
   dialog.onPreTranslate = [](MSG* msg) {
