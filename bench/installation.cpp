@@ -356,7 +356,7 @@ int main(int argc, char** argv) {
   const double plainTotal = plain.copy + plain.steps;
   row("whole installation (real modules, adapters, bar)", ms(best.seconds), median(ratios), "<= 1.50");
   row("  each run (ms; the figures are the fastest)", each, 0, "");
-  row("  bytes written / PBM_STEPIT",
+  row("  bytes written / the bar's steps by the byte count",
       mib(best.written) + " / " + std::to_string(best.steps), 0, "");
   row("  its bar's paints (count / time) / time in pumps",
       std::to_string(best.paints) + " / " + ms(best.inSteps) + " / " + ms(best.inPumps), 0, "");
