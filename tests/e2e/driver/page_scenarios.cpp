@@ -9,7 +9,6 @@
 namespace velkor::e2e {
 namespace {
 
-const WindowQuery kAboutBox{L"?? VelkarSetup", {IDOK}, {}, "About box"};
 const std::wstring kProduct = L"VelkorCrypt.exe";
 
 // The welcome page with the Yahei font found under either of the two names
