@@ -22,13 +22,13 @@
 
 #include "bench/bench_support.h"
 #include "engine/block_copy.h"
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 #include "engine/extraction.h"
 #include "engine/paced_progress.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/progress_meter.h"
 #include "engine/setup_file.h"
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 #include "platform/win32_system.h"
 
 namespace {

@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 #include "engine/install_paths.h"
 #include "engine/installation.h"
 #include "engine/machine_number.h"
 #include "engine/paced_progress.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "platform/win32_finish_ports.h"
 #include "platform/win32_registry.h"
 #include "platform/win32_system.h"

@@ -38,7 +38,7 @@
 #include "bench/peer_results.h"
 #include "bench/wizard_pages.h"
 #include "engine/install_paths.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 # In build/win32: writes <output file name> into the calling folder's binary
 # dir: the image target's file with its seal filled, then the payload, made by
 # the native tree's tools/mkpayload from the stand-ins (tools/standins) and the
-# demo fonts, or from deterministic bytes with SYNTHETIC. With MEMBERS the
+# demo fonts (the host tools, cmake/VelkorHostTools.cmake), or from deterministic bytes with SYNTHETIC. With MEMBERS the
 # demo payload takes the way of a release: its nine members are written as
 # files into <output name without extension>_members/ beside the output, and
 # the setup file is packed from that folder (mkpayload --members); the bytes
@@ -26,12 +26,7 @@ function(velkor_add_setup output)
   if(A_SYNTHETIC AND A_MEMBERS)
     message(FATAL_ERROR "velkor_add_setup(${output}): SYNTHETIC or MEMBERS, not both")
   endif()
-  set(tool ${VELKOR_NATIVE_TREE}/tools/mkpayload/mkpayload)
-  if(NOT VELKOR_NATIVE_TREE OR NOT EXISTS ${tool})
-    message(FATAL_ERROR "velkor_add_setup(${output}): the payload tool ${tool} is missing; "
-                        "build the native tree first (scripts/build native), then configure "
-                        "build/win32 with -DVELKOR_NATIVE_TREE=<that tree>")
-  endif()
+  set(tool ${VELKOR_MKPAYLOAD})
   set(out ${CMAKE_CURRENT_BINARY_DIR}/${output})
   string(REGEX REPLACE "\\.[^.]*$" "" base ${output})
   set(write_members)
@@ -40,7 +35,7 @@ function(velkor_add_setup output)
     set(input_files)
     set(input_targets)
   else()
-    set(fonts ${VELKOR_NATIVE_TREE}/${VELKOR_DEMO_FONTS_SUBDIR})
+    set(fonts ${VELKOR_DEMO_FONTS_DIR})
     # tools/standins may be added after the caller: its target's properties
     # (the stand-ins' folder and files) are read at generation time.
     set(inputs --standins $<TARGET_PROPERTY:velkor_standins,VELKOR_STANDINS_DIR> --fonts ${fonts})

@@ -53,12 +53,16 @@ endfunction()
 
 # velkor_fuzz_target(<name> SOURCES <files...> LIBS <targets...> [SMOKE_RUNS n])
 # A libFuzzer target built with clang, ASan and UBSan in the native tree, and a
-# short smoke run "fuzz.<name>" in the fuzz tier. Skipped when the compiler is
-# not clang (scripts/build configures the native tree with clang).
+# short smoke run "fuzz.<name>" in the fuzz tier. The native tree must be
+# configured with clang (scripts/build does), or the fuzz tier would vanish.
 function(velkor_fuzz_target name)
   cmake_parse_arguments(A "" "SMOKE_RUNS" "SOURCES;LIBS" ${ARGN})
-  if(VELKOR_WIN32 OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  if(VELKOR_WIN32)
     return()
+  endif()
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "fuzz.${name}: the native tree needs clang (CC=clang CXX=clang++), "
+                        "which the fuzz targets are built with")
   endif()
   if(NOT A_SMOKE_RUNS)
     set(A_SMOKE_RUNS 20000)

@@ -6,7 +6,7 @@ velkor_fuzz_target(registry_value
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_value_fuzz.cpp
           ${PROJECT_SOURCE_DIR}/src/engine/registry_key.cpp
           ${PROJECT_SOURCE_DIR}/src/engine/trace.cpp)
-if(TARGET fuzz_registry_value)
+if(NOT VELKOR_WIN32)
   target_include_directories(fuzz_registry_value PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   set(registry_value_corpus ${CMAKE_CURRENT_BINARY_DIR}/registry_value_corpus)
   file(MAKE_DIRECTORY ${registry_value_corpus})

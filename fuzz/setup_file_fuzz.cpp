@@ -13,11 +13,11 @@
 
 #include "engine/block_copy.h"
 #include "engine/extraction.h"
-#include "engine/payload_layout.h"
-#include "engine/pe_certificate.h"
+#include "payload/layout.h"
+#include "payload/pe_headers.h"
 #include "engine/progress_meter.h"
 #include "engine/setup_file.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace {
 
@@ -165,6 +165,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   (void)velkor::pe::certificateTable(p, size);
+  // The section table, as the payload tool reads a stand-in: every section it
+  // accepts lies inside the bytes.
+  velkor::pe::PeLayout layout;
+  std::string error;
+  if (velkor::pe::readPeLayout(p, size, layout, error)) {
+    for (const auto& section : layout.sections)
+      if (section.sizeOfRawData != 0 &&
+          std::uint64_t{section.pointerToRawData} + section.sizeOfRawData > size)
+        std::abort();
+  }
 
   if (auto at = velkor::seal::findSealRecord(p, size)) {
     if (*at + velkor::seal::kSealRecordSize > size) std::abort();

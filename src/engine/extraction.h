@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engine/block_copy.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "platform/file_system.h"
 #include "platform/wizard_view.h"
 

@@ -1,6 +1,6 @@
 #include "engine/font_conditions.h"
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 
 namespace velkor {
 

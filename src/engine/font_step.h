@@ -8,7 +8,7 @@
 
 #include "engine/block_copy.h"
 #include "engine/font_conditions.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/setup_file.h"
 #include "engine/version_class.h"
 #include "engine/wizard_state.h"

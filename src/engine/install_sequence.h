@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/block_copy.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/setup_file.h"
 #include "engine/version_class.h"
 #include "engine/wizard_state.h"

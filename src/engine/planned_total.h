@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/font_conditions.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/version_class.h"
 
 namespace velkor {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/registry_key.h"
 #include "platform/wizard_view.h"
 

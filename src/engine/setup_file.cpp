@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/pe_certificate.h"
+#include "payload/pe_headers.h"
 
 namespace velkor {
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "engine/block_copy.h"
-#include "engine/payload_layout.h"
-#include "engine/sha256.h"
+#include "payload/layout.h"
+#include "payload/sha256.h"
 #include "platform/file_system.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 #include "platform/system.h"
 #include "platform/wizard_view.h"
 

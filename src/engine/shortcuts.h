@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "platform/file_system.h"
 #include "platform/shell_links.h"
 #include "platform/special_folders.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace velkor {
 

@@ -5,7 +5,7 @@ set(e2e_driver_dir ${CMAKE_CURRENT_LIST_DIR}/driver)
 
 velkor_unit_test(e2e_png_writer
   SOURCES ${e2e_driver_dir}/png_writer.cpp ${e2e_driver_dir}/png_writer_test.cpp
-  LIBS velkor_crc32)
+  LIBS velkor_payload)
 
 if(VELKOR_WIN32)
   add_library(velkor_e2e_driver STATIC
@@ -13,7 +13,7 @@ if(VELKOR_WIN32)
     ${e2e_driver_dir}/png_writer.cpp
     ${e2e_driver_dir}/verify.cpp)
   target_include_directories(velkor_e2e_driver PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(velkor_e2e_driver PUBLIC velkor_engine velkor_registry velkor_crc32 velkor_wizard
+  target_link_libraries(velkor_e2e_driver PUBLIC velkor_engine velkor_payload velkor_wizard
                         gtest comctl32 gdi32 user32 shell32 ole32 uuid)
 
   velkor_wine_program(e2e_driver

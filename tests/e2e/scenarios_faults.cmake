@@ -7,7 +7,7 @@ endif()
 get_target_property(velkor_fault_setup_dir Velkorsetup_file BINARY_DIR)
 set(velkor_fault_setup ${velkor_fault_setup_dir}/Velkorsetup.exe)
 # The font step's paths (the install directory's FangSong copy, transit files).
-target_link_libraries(e2e_driver PRIVATE velkor_finish)
+target_link_libraries(e2e_driver PRIVATE velkor_engine)
 
 # velkor_fault_scenario(<scenario> VERSIONS <v...> [SETUP <file>] [TMPFS <options:path>...]
 #                       [ENV <var=value>...] [FIXTURES <name>] [TIMEOUT <s>])

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 
 namespace velkor::testing {
 

@@ -1,7 +1,7 @@
 # The setup file ships in its release form: no debug sections or symbols in
 # its image, and a crash address still reads as a function and a source line
 # through the debug file beside it.
-if(NOT VELKOR_WIN32 OR NOT TARGET Velkorsetup_file)
+if(NOT VELKOR_WIN32)
   return()
 endif()
 get_target_property(setup_dir Velkorsetup_file BINARY_DIR)

@@ -8,4 +8,4 @@ velkor_unit_test(engine
     ${CMAKE_CURRENT_LIST_DIR}/engine_sequence_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_marker_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/engine_fake_system_test.cpp
-  LIBS velkor_engine velkor_crc32)
+  LIBS velkor_engine velkor_payload)

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/install_paths.h"
-#include "engine/payload_layout.h"
-#include "engine/pe_certificate.h"
+#include "payload/layout.h"
+#include "payload/pe_headers.h"
 #include "unit/engine_support.h"
 
 namespace velkor {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "engine/install_sequence.h"
-#include "engine/sha256.h"
-#include "engine/payload_layout.h"
+#include "payload/sha256.h"
+#include "payload/layout.h"
 #include "engine/wizard_state.h"
 #include "fakes/fake_system.h"
 #include "fakes/fake_wizard_view.h"

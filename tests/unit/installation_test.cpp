@@ -7,7 +7,7 @@
 
 #include "engine/installation.h"
 #include "engine/machine_number.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "unit/engine_support.h"
 #include "unit/finish_support.h"
 

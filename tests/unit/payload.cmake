@@ -10,7 +10,7 @@ velkor_unit_test(payload_format
           ${CMAKE_CURRENT_LIST_DIR}/payload_seal_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/payload_sha256_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/payload_pe_test.cpp
-  LIBS velkor_crc32 velkor_sha256 velkor_payload_seal_format velkor_pe_image)
+  LIBS velkor_payload mkpayload_core)
 
 velkor_unit_test(payload_mkpayload
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_mkpayload_test.cpp

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "payload_builder.h"
 #include "payload_font_families.h"
 #include "payload_test_files.h"

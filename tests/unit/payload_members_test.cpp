@@ -10,11 +10,11 @@
 #include <cstring>
 #include <functional>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "members.h"
 #include "payload_builder.h"
 #include "payload_test_files.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <set>
 
-#include "engine/sha256.h"
-#include "engine/payload_layout.h"
+#include "payload/sha256.h"
+#include "payload/layout.h"
 #include "payload_builder.h"
 #include "payload_test_files.h"
 #include "pe_image.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace {
 
@@ -175,9 +175,9 @@ TEST_F(MkPayload, DemoSetupGrowsStandinsAndCopiesFontsAsGiven) {
     SCOPED_TRACE(m.number);
     const unsigned char* p = setup.member(m);
     if (isPeMember(m)) {
-      velkor::mkpayload::PeLayout pe;
+      velkor::pe::PeLayout pe;
       std::string error;
-      ASSERT_TRUE(velkor::mkpayload::readPeLayout(p, m.length, pe, error)) << error;
+      ASSERT_TRUE(velkor::pe::readPeLayout(p, m.length, pe, error)) << error;
       EXPECT_EQ(pe.lastSectionEnd(), m.length);
       // The stand-in's code and data are there as built.
       EXPECT_EQ(std::memcmp(p + 0x400, standinPe.data() + 0x400, 0x600), 0);

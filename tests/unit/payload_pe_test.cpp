@@ -9,9 +9,9 @@ namespace {
 
 using namespace velkor::payloadtest;
 using velkor::mkpayload::growPe;
-using velkor::mkpayload::PeLayout;
-using velkor::mkpayload::peCheckSum;
-using velkor::mkpayload::readPeLayout;
+using velkor::pe::PeLayout;
+using velkor::pe::peCheckSum;
+using velkor::pe::readPeLayout;
 
 // The file in a buffer of the member's length, grown there.
 std::string grow(std::vector<unsigned char>& file, std::size_t memberLength) {

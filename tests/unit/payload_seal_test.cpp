@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 
 namespace {
 

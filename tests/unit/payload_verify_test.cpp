@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/payload_layout.h"
-#include "engine/sha256.h"
+#include "payload/layout.h"
+#include "payload/sha256.h"
 #include "payload_builder.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 #include "unit/payload_test_files.h"
 
 namespace {

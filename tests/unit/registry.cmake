@@ -1,12 +1,9 @@
-# The registry libraries register themselves from src/engine/CMakeLists.txt;
-# until that file includes them, they are brought in here.
-if(NOT TARGET velkor_registry)
-  include(${PROJECT_SOURCE_DIR}/src/engine/registry.cmake)
-endif()
+# The registry port's in-memory fake, key access, the machine number and the
+# registry configuration.
 
 velkor_unit_test(registry_port SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_port_test.cpp)
-velkor_unit_test(registry_key SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_key_test.cpp LIBS velkor_registry)
+velkor_unit_test(registry_key SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_key_test.cpp LIBS velkor_engine)
 velkor_unit_test(registry_config
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_config_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/registry_machine_number_test.cpp
-  LIBS velkor_registry)
+  LIBS velkor_engine)

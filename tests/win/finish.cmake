@@ -1,12 +1,6 @@
 # The finish modules' Win32 adapters on the real system of fresh Wine prefixes:
 # shell links, fonts and their registry entries, the removal of a seeded
 # earlier installation, the product's start and the process scan.
-if(NOT TARGET velkor_finish)
-  include(${PROJECT_SOURCE_DIR}/src/engine/finish.cmake)
-endif()
-if(NOT TARGET velkor_win32_finish)
-  include(${PROJECT_SOURCE_DIR}/src/platform/finish.cmake)
-endif()
 if(NOT VELKOR_WIN32)
   return()
 endif()
@@ -17,14 +11,14 @@ velkor_wine_program(win_finish_test
     ${CMAKE_CURRENT_LIST_DIR}/finish_fonts_win_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/finish_removal_win_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/finish_processes_win_test.cpp
-  LIBS velkor_finish velkor_win32_finish velkor_win32_system velkor_win32_registry velkor_win32_trace
+  LIBS velkor_engine velkor_platform
        ole32 uuid shell32 gtest_main)
 add_dependencies(win_finish_test standin_gui_program standin_library)
 
 # What the tests copy into the prefix: the demo font parts of the native tree
 # and two stand-ins (Unix paths; the tests reach them through drive Z:).
 set(finish_env
-  "VELKOR_FONT_PARTS=${VELKOR_NATIVE_TREE}/${VELKOR_DEMO_FONTS_SUBDIR}"
+  "VELKOR_FONT_PARTS=${VELKOR_DEMO_FONTS_DIR}"
   "VELKOR_STANDIN_GUI=$<TARGET_FILE:standin_gui_program>"
   "VELKOR_STANDIN_LIBRARY=$<TARGET_FILE:standin_library>")
 
@@ -44,7 +38,7 @@ if(VELKOR_WIN32)
 endif()
 velkor_wine_program(win_finish_session_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/finish_session_win_test.cpp ${CMAKE_CURRENT_LIST_DIR}/finish_session_test.rc
-  LIBS velkor_win32_finish velkor_framework gtest_main)
+  LIBS velkor_platform velkor_framework gtest_main)
 velkor_wine_test(finish.dialog_endings win_finish_session_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=DialogEndings.*)
 velkor_wine_test(finish.logoff_real win_finish_session_test VERSIONS win7

@@ -8,8 +8,8 @@
 
 #include "engine/installation.h"
 #include "engine/machine_number.h"
-#include "engine/payload_layout.h"
-#include "engine/pe_certificate.h"
+#include "payload/layout.h"
+#include "payload/pe_headers.h"
 #include "lib/pumping_view.h"
 #include "lib/wine_env.h"
 #include "platform/win32_finish_ports.h"

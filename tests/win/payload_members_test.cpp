@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "lib/wine_env.h"
 #include "payload_image/self_check.h"
-#include "pe_image.h"
+#include "payload/pe_headers.h"
 #include "unit/payload_font_families.h"
 
 namespace {
@@ -150,7 +150,7 @@ TEST(PayloadLayout, SetupFileLengthIsAMultipleOfEightAndHoldsThePayload) {
 }
 
 TEST(PayloadLayout, ProgramAndLibraryMembersAreCompletePeFilesEndingAtTheirLength) {
-  using velkor::mkpayload::PeLayout;
+  using velkor::pe::PeLayout;
   for (const auto& m : kMembers) {
     if (m.kind == MemberKind::FontBundle || m.kind == MemberKind::SkinData) continue;
     SCOPED_TRACE(narrow(wide(m.fileName)));
@@ -158,7 +158,7 @@ TEST(PayloadLayout, ProgramAndLibraryMembersAreCompletePeFilesEndingAtTheirLengt
     ASSERT_EQ(bytes.size(), m.length);
     PeLayout pe;
     std::string error;
-    ASSERT_TRUE(velkor::mkpayload::readPeLayout(bytes.data(), bytes.size(), pe, error)) << error;
+    ASSERT_TRUE(velkor::pe::readPeLayout(bytes.data(), bytes.size(), pe, error)) << error;
     EXPECT_EQ(pe.lastSectionEnd(), m.length);
     const auto* last = pe.lastSectionInFile();
     ASSERT_NE(last, nullptr);
@@ -166,7 +166,7 @@ TEST(PayloadLayout, ProgramAndLibraryMembersAreCompletePeFilesEndingAtTheirLengt
     EXPECT_GE(last->virtualSize, last->sizeOfRawData);
     EXPECT_GE(pe.sizeOfImage, imageEnd);
     EXPECT_LT(pe.sizeOfImage - imageEnd, pe.sectionAlignment);
-    EXPECT_EQ(pe.checkSum, velkor::mkpayload::peCheckSum(bytes.data(), bytes.size(), pe.checkSumOffset));
+    EXPECT_EQ(pe.checkSum, velkor::pe::peCheckSum(bytes.data(), bytes.size(), pe.checkSumOffset));
   }
 }
 

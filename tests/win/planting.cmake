@@ -1,7 +1,7 @@
 # Library planting: the real setup file in a folder full of libraries named
 # like those it could load, driven to the finish under Wine; a naive control
 # program from the same folder shows which names Wine takes from there.
-if(NOT VELKOR_WIN32 OR NOT TARGET Velkorsetup_file)
+if(NOT VELKOR_WIN32)
   return()
 endif()
 

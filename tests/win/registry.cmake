@@ -1,17 +1,11 @@
 # The registry adapter, CRegistryKey and the registry configuration on the
 # real registry of a fresh Wine prefix.
-if(NOT TARGET velkor_registry)
-  include(${PROJECT_SOURCE_DIR}/src/engine/registry.cmake)
-endif()
-if(NOT TARGET velkor_win32_registry)
-  include(${PROJECT_SOURCE_DIR}/src/platform/registry.cmake)
-endif()
 
 velkor_wine_program(win_registry_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_port_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/registry_key_win_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/registry_config_win_test.cpp
-  LIBS velkor_registry velkor_win32_registry velkor_win32_trace gtest_main)
+  LIBS velkor_engine velkor_platform gtest_main)
 velkor_wine_test(registry.port_contract win_registry_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=Win32Registry.*:Win32/RegistryPortContract*)
 velkor_wine_test(registry.key_contract win_registry_test VERSIONS win7

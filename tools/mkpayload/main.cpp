@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "members.h"
 #include "payload_builder.h"
 #include "verify.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "payload_builder.h"
 
 namespace velkor::mkpayload {

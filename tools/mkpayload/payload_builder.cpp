@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 #include "pe_image.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 namespace velkor::mkpayload {
 namespace {

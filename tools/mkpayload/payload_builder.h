@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 
 namespace velkor::mkpayload {
 

@@ -6,11 +6,11 @@
 #include <optional>
 #include <vector>
 
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/setup_file.h"
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 #include "payload_builder.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 #include "posix_files.h"
 
 namespace velkor::mkpayload {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 
 namespace velkor::e2e {
 namespace {

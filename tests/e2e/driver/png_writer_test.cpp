@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 
 namespace velkor::e2e {
 namespace {

@@ -16,7 +16,7 @@
 #include "engine/font_conditions.h"
 #include "engine/font_step.h"
 #include "engine/install_paths.h"
-#include "engine/payload_layout.h"
+#include "payload/layout.h"
 #include "engine/progress_meter.h"
 #include "engine/registry_config.h"
 #include "lib/wine_env.h"

@@ -5,8 +5,8 @@
 #include "engine/font_step.h"
 #include "engine/install_paths.h"
 #include "engine/machine_number.h"
-#include "engine/payload_layout.h"
-#include "engine/pe_certificate.h"
+#include "payload/layout.h"
+#include "payload/pe_headers.h"
 #include "engine/registry_config.h"
 #include "win/finish_win_support.h"
 

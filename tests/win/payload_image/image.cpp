@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/payload_layout.h"
-#include "engine/sha256.h"
+#include "payload/layout.h"
+#include "payload/sha256.h"
 #include "payload_image/self_check.h"
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 using namespace velkor;
 using namespace velkor::payloadtest;

@@ -1,6 +1,8 @@
-#include "engine/crc32.h"
+#include "payload/crc32.h"
 
 #include <array>
+
+#include "payload/byte_order.h"
 
 namespace velkor {
 namespace {
@@ -32,8 +34,7 @@ std::uint32_t crc32Update(std::uint32_t crc, const void* data, std::size_t size)
   std::uint32_t c = ~crc;
   for (; size >= 8; size -= 8, p += 8) {
     // Assembled byte by byte, so the result does not depend on the host's byte order.
-    const std::uint32_t lo = c ^ (std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
-                                  std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24);
+    const std::uint32_t lo = c ^ bytes::loadLe32(p);
     c = kTables[7][lo & 0xFFu] ^ kTables[6][(lo >> 8) & 0xFFu] ^ kTables[5][(lo >> 16) & 0xFFu] ^
         kTables[4][lo >> 24] ^ kTables[3][p[4]] ^ kTables[2][p[5]] ^ kTables[1][p[6]] ^
         kTables[0][p[7]];

@@ -1,7 +1,7 @@
 // The SHA-256 block function on the x86 SHA extensions (with SSSE3 and
 // SSE4.1), compiled for them whatever the rest of the program targets and
 // chosen only when the processor reports them.
-#include "engine/sha256_blocks.h"
+#include "payload/sha256_blocks.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 

@@ -26,7 +26,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 
 namespace velkor::seal {
 

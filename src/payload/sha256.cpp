@@ -1,8 +1,8 @@
-#include "engine/sha256.h"
+#include "payload/sha256.h"
 
 #include <cstring>
 
-#include "engine/sha256_blocks.h"
+#include "payload/sha256_blocks.h"
 
 namespace velkor {
 namespace sha256_blocks {

@@ -1,6 +1,8 @@
-#include "platform/payload_seal.h"
+#include "payload/seal.h"
 
 #include <array>
+
+#include "payload/byte_order.h"
 
 namespace velkor::seal {
 namespace {
@@ -19,19 +21,10 @@ constexpr std::array<std::uint32_t, 4> kMaskedMagic = masked(VELKOR_SEAL_MAGIC_W
 static_assert(kMagicSize == 4 * kMaskedMagic.size());
 static_assert(kSealRecordSize == kMagicSize + 4 + std::tuple_size<Sha256Digest>::value);
 
-std::uint32_t read32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
-
-void write32(unsigned char* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
 // `p` must have kMagicSize readable bytes.
 bool hasMagic(const unsigned char* p) {
   for (std::size_t k = 0; k < kMaskedMagic.size(); ++k)
-    if ((read32(p + 4 * k) ^ kMask) != kMaskedMagic[k]) return false;
+    if ((bytes::loadLe32(p + 4 * k) ^ kMask) != kMaskedMagic[k]) return false;
   return true;
 }
 
@@ -52,7 +45,7 @@ std::optional<PayloadSeal> parseSeal(const void* data, std::size_t size) {
   const auto* p = static_cast<const unsigned char*>(data);
   if (!hasMagic(p)) return std::nullopt;
   PayloadSeal seal;
-  seal.payloadSize = read32(p + kMagicSize);
+  seal.payloadSize = bytes::loadLe32(p + kMagicSize);
   for (std::size_t i = 0; i < seal.digest.size(); ++i) seal.digest[i] = p[kMagicSize + 4 + i];
   return seal;
 }
@@ -72,8 +65,8 @@ std::optional<std::size_t> findSealRecord(const void* image, std::size_t size) {
 
 void writeSeal(void* record, const PayloadSeal& seal) {
   auto* p = static_cast<unsigned char*>(record);
-  for (std::size_t k = 0; k < kMaskedMagic.size(); ++k) write32(p + 4 * k, kMaskedMagic[k] ^ kMask);
-  write32(p + kMagicSize, seal.payloadSize);
+  for (std::size_t k = 0; k < kMaskedMagic.size(); ++k) bytes::storeLe32(p + 4 * k, kMaskedMagic[k] ^ kMask);
+  bytes::storeLe32(p + kMagicSize, seal.payloadSize);
   for (std::size_t i = 0; i < seal.digest.size(); ++i) p[kMagicSize + 4 + i] = seal.digest[i];
 }
 
