@@ -9,16 +9,10 @@
 namespace velkor {
 namespace fonts {
 
-namespace {
-std::u16string inInstallDirectory(const char16_t* fileName) {
-  return std::u16string(paths::kInstallDirectory) + u"\\" + fileName;
-}
-}  // namespace
-
-std::u16string installedFangSong() { return inInstallDirectory(kFangSong.fileName); }
-std::u16string installedPalaceScript() { return inInstallDirectory(kPalaceScript.fileName); }
+std::u16string installedFangSong() { return paths::inInstallDirectory(kFangSong.fileName); }
+std::u16string installedPalaceScript() { return paths::inInstallDirectory(kPalaceScript.fileName); }
 std::u16string transitFile(int part) {
-  return inInstallDirectory(u"Velkar") + static_cast<char16_t>(u'0' + part);
+  return paths::inInstallDirectory(u"Velkar") + static_cast<char16_t>(u'0' + part);
 }
 
 }  // namespace fonts

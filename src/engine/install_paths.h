@@ -8,6 +8,11 @@ namespace velkor::paths {
 inline constexpr char16_t kInstallDirectory[] = u"C:\\Program Files\\VelkorCrypt";
 inline constexpr char16_t kFirstRunMarker[] = u"C:\\Program Files\\VelkorCrypt\\FirstRun.txt";
 
+// A file of the installation folder.
+inline std::u16string inInstallDirectory(const char16_t* fileName) {
+  return std::u16string(kInstallDirectory) + u"\\" + fileName;
+}
+
 // The font folder: the Windows directory followed by "\Fonts\".
 inline std::u16string fontFolder(const std::u16string& windowsDirectory) {
   return windowsDirectory + u"\\Fonts\\";

@@ -101,10 +101,6 @@ constexpr const char16_t* kCurrentDesktopLinks[] = {shortcuts::kMainLinkName, sh
 
 constexpr char16_t kSegoeUi[] = u"segoeui.ttf";
 
-std::u16string inInstallDirectory(const char16_t* fileName) {
-  return std::u16string(paths::kInstallDirectory) + u"\\" + fileName;
-}
-
 class Run {
  public:
   Run(FileSystem& fs, reg::RegistryPort& registry, SpecialFolders& folders)
@@ -121,7 +117,7 @@ class Run {
   }
 
   void deleteProgramFiles() {
-    for (const char16_t* name : kProgramFiles) fs_.deleteFile(inInstallDirectory(name));
+    for (const char16_t* name : kProgramFiles) fs_.deleteFile(paths::inInstallDirectory(name));
   }
 
   // Links are deleted only from a folder that was found: a failed look-up
@@ -158,12 +154,12 @@ void Removal::RemovePreviousInstallation() {
   // A: fonts.
   const VersionRecord version = info_.versionRecord();
   if (version.major == 6 && version.minor >= 1)
-    fonts_.removeFontResource(inInstallDirectory(kSegoeUi));
-  fonts_.addFontResource(inInstallDirectory(payload::kFontParts[0].fileName));
+    fonts_.removeFontResource(paths::inInstallDirectory(kSegoeUi));
+  fonts_.addFontResource(paths::inInstallDirectory(payload::kFontParts[0].fileName));
 
   // B: the context-menu handler library.
   if (run.keyOpens(kHandlerTestKey)) {
-    const std::u16string library = inInstallDirectory(kHandlerLibrary);
+    const std::u16string library = paths::inInstallDirectory(kHandlerLibrary);
     if (const LibraryHandle handle = libraries_.loadLibrary(library)) {
       // Only looked up, never called: the registrations go below in any case.
       libraries_.findEntryPoint(handle, "VelkorCryptMenuExt.dll");

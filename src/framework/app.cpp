@@ -15,6 +15,11 @@ CWinApp::~CWinApp() {
 
 CWinApp* AfxGetApp() noexcept { return g_app; }
 
+HINSTANCE AfxGetResourceHandle() noexcept {
+  if (g_app != nullptr && g_app->m_hInstance != nullptr) return g_app->m_hInstance;
+  return ::GetModuleHandleW(nullptr);
+}
+
 bool CWinApp::InitInstance() { return false; }
 
 bool CWinApp::RunIdleWork() noexcept {

@@ -46,6 +46,10 @@ class CWinApp {
 // The one application object, or null before it is constructed.
 CWinApp* AfxGetApp() noexcept;
 
+// Where the program's resources are: the application's module, or the
+// executable's when no application object runs (as in a test program).
+HINSTANCE AfxGetResourceHandle() noexcept;
+
 // PreTranslateMessage of the framework objects of the message's window and of
 // its parents up to the top-level window; true when one of them handled it.
 bool PreTranslateThroughFramework(MSG* msg) noexcept;

@@ -79,7 +79,7 @@ HWND CDialog::ResolveOwner() const noexcept {
 
 INT_PTR CDialog::DoModal() {
   CWinApp* app = AfxGetApp();
-  HINSTANCE instance = app != nullptr ? app->m_hInstance : ::GetModuleHandleW(nullptr);
+  HINSTANCE instance = AfxGetResourceHandle();
   HWND owner = ResolveOwner();
   bool ownerDisabled = false;
   if (owner != nullptr && ::IsWindowEnabled(owner)) {

@@ -4,17 +4,18 @@
 #include <string>
 
 #include "engine/trace.h"
+#include "framework/text.h"
 
 namespace velkor::fw {
 
 void Trace(const wchar_t* text) noexcept {
-  trace::emit(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+  trace::emit(std::u16string_view(win32::utf16(text)));
 }
 
 void TraceEscapedException(const wchar_t* where) noexcept {
   try {
     std::u16string line = u"velkor: exception stopped in ";
-    line += reinterpret_cast<const char16_t*>(where);
+    line += win32::utf16(where);
     try {
       throw;
     } catch (const std::exception& e) {

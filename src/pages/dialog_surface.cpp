@@ -5,25 +5,27 @@
 #include "wizard/control_ids.h"
 
 namespace velkor {
+namespace {
+
+wizard::Rect toRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+}  // namespace
 
 void Win32DialogSurface::moveItem(const wizard::Move& move, wizard::DialogMove how) {
   if (move.target == wizard::ids::kDialog) {
-    const RECT r = dialog_.GetWindowRect();
-    if (how == wizard::DialogMove::kResizeOnly) {
-      dialog_.SetWindowPos(nullptr, 0, 0, r.right - r.left + move.dw, r.bottom - r.top + move.dh,
-                           SWP_NOMOVE | SWP_NOZORDER);
-    } else {
-      dialog_.MoveWindow(r.left + move.dx, r.top + move.dy, r.right - r.left + move.dw,
-                         r.bottom - r.top + move.dh, true);
-    }
+    const wizard::Rect r = wizard::applyMove(toRect(dialog_.GetWindowRect()), move);
+    if (how == wizard::DialogMove::kResizeOnly)
+      dialog_.SetWindowPos(nullptr, 0, 0, r.width, r.height, SWP_NOMOVE | SWP_NOZORDER);
+    else
+      dialog_.MoveWindow(r.left, r.top, r.width, r.height, true);
     return;
   }
   fw::CWnd item(dialog_.GetDlgItem(move.target));
   if (item.m_hWnd == nullptr) return;
-  RECT r = item.GetWindowRect();
-  dialog_.ScreenToClient(&r);
-  item.MoveWindow(r.left + move.dx, r.top + move.dy, r.right - r.left + move.dw,
-                  r.bottom - r.top + move.dh, true);
+  RECT before = item.GetWindowRect();
+  dialog_.ScreenToClient(&before);
+  const wizard::Rect r = wizard::applyMove(toRect(before), move);
+  item.MoveWindow(r.left, r.top, r.width, r.height, true);
 }
 
 bool Win32DialogSurface::fileExists(const std::u16string& path) {
@@ -77,10 +79,8 @@ void PlaceOverMainWindow(fw::CDialog& page) {
 void KeepOnWorkArea(fw::CDialog& page) {
   RECT area{};
   if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
-  const RECT r = page.GetWindowRect();
-  const wizard::Rect window{r.left, r.top, r.right - r.left, r.bottom - r.top};
-  const wizard::Rect placed =
-      wizard::keepInside(window, {area.left, area.top, area.right - area.left, area.bottom - area.top});
+  const wizard::Rect window = toRect(page.GetWindowRect());
+  const wizard::Rect placed = wizard::keepInside(window, toRect(area));
   if (placed.left != window.left || placed.top != window.top)
     page.SetWindowPos(nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

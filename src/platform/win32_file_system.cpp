@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/win32_system.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 namespace {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "platform/win32_finish_ports.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 

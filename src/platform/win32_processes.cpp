@@ -2,7 +2,7 @@
 #include <tlhelp32.h>
 
 #include "platform/win32_finish_ports.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 

@@ -2,15 +2,15 @@
 
 #include <windows.h>
 
+#include "framework/text.h"
+
 namespace velkor::win32 {
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 units on both sides");
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t) && sizeof(LONG) == sizeof(reg::Status));
 static_assert(sizeof(HKEY) == sizeof(reg::RegKey));
 
 HKEY toHkey(reg::RegKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 wchar_t* wideClass(const char16_t* text) {
   return const_cast<wchar_t*>(wide(text));  // RegCreateKeyExW only reads it
 }

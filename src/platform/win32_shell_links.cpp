@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "platform/win32_finish_ports.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "framework/system_library.h"
 #include "platform/win32_finish_ports.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/win32_system.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 

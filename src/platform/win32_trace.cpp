@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/trace.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor::win32 {
 

@@ -6,24 +6,20 @@
 
 #include "framework/app.h"
 #include "framework/handles.h"
+#include "framework/text.h"
 #include "framework/trace.h"
 
 namespace velkor {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the Windows side counts UTF-16 units in wchar_t");
 #if !defined(_WIN64)
 static_assert(sizeof(REOBJECT) == 56, "the rich-edit object record of 32-bit Windows");
 #endif
 
 namespace {
 
-std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string ToU16(const std::wstring& text) { return win32::utf16(text.c_str(), text.size()); }
 
-void TraceLine(const std::u16string& line) {
-  const std::wstring wide = ToWide(line);
-  fw::Trace(wide.c_str());
-}
+void TraceLine(const std::u16string& line) { fw::Trace(win32::wide(line)); }
 
 // One owned COM reference.
 template <class T>
@@ -142,12 +138,6 @@ IRichEditOle* RichEditOle(fw::CWnd& edit) noexcept {
   return ole;
 }
 
-// Bitmap resources are the program's own.
-HINSTANCE ResourceInstance() noexcept {
-  fw::CWinApp* app = fw::AfxGetApp();
-  if (app != nullptr && app->m_hInstance != nullptr) return app->m_hInstance;
-  return ::GetModuleHandleW(nullptr);
-}
 
 }  // namespace
 
@@ -219,12 +209,11 @@ FaceReplaceResult CFaceEdit::ReplaceWithFace(const stFace& face) {
   switch (source.source) {
     case FaceBitmap::Source::Resource:
       // Identifier 0 names no resource; MAKEINTRESOURCEW(0) is null and fails.
-      bitmap = ::LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(source.resourceId));
+      bitmap = ::LoadBitmapW(fw::AfxGetResourceHandle(), MAKEINTRESOURCEW(source.resourceId));
       break;
     case FaceBitmap::Source::File: {
-      const std::wstring path = ToWide(source.path);
       bitmap = static_cast<HBITMAP>(
-          ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+          ::LoadImageW(nullptr, win32::wide(source.path), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
       break;
     }
     case FaceBitmap::Source::None:
@@ -238,9 +227,7 @@ FaceReplaceResult CFaceEdit::ReplaceWithFace(const stFace& face) {
 
 void CFaceEdit::ShowBitmapFailure() noexcept {
   try {
-    const std::wstring text = ToWide(kFaceErrorText);
-    const std::wstring caption = ToWide(kFaceErrorCaption);
-    ::MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_ICONERROR);
+    ::MessageBoxW(m_hWnd, win32::wide(kFaceErrorText), win32::wide(kFaceErrorCaption), MB_ICONERROR);
   } catch (...) {
     fw::TraceEscapedException(L"the face bitmap message");
   }

@@ -10,7 +10,7 @@
 #include "engine/trace.h"
 #include "framework/app.h"
 #include "framework/boundary.h"
-#include "platform/win32_text.h"
+#include "framework/text.h"
 
 namespace velkor {
 namespace {
@@ -52,13 +52,6 @@ std::u16string ResourceNameForTrace(LPCWSTR name) {
   return Text(kResourceLoadError, name);
 }
 
-// The application's resources, or the executable's when no application
-// object runs (as in a test program).
-HMODULE ResourceModule() {
-  const fw::CWinApp* app = fw::AfxGetApp();
-  if (app != nullptr && app->m_hInstance != nullptr) return app->m_hInstance;
-  return ::GetModuleHandleW(nullptr);
-}
 
 RECT ToRect(const FrameRect& area) { return {area.left, area.top, area.right, area.bottom}; }
 
@@ -206,7 +199,7 @@ BOOL CPictureEx::Load(LPCWSTR szFileName) {
 
 BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
   if (szResourceName == nullptr || szResourceType == nullptr) return FALSE;
-  const HMODULE module = ResourceModule();
+  const HMODULE module = fw::AfxGetResourceHandle();
   HRSRC info = ::FindResourceW(module, szResourceName, szResourceType);
   HGLOBAL resource = info != nullptr ? ::LoadResource(module, info) : nullptr;
   if (resource == nullptr) {
