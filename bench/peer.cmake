@@ -13,8 +13,8 @@ if(NOT VELKOR_WIN32)
   target_link_libraries(velkor_bench_peer PUBLIC velkor_wizard)
   add_executable(bench_nsis_inputs ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs_main.cpp)
   target_link_libraries(bench_nsis_inputs PRIVATE velkor_bench_peer)
-  velkor_unit_test(bench_peer SOURCES ${CMAKE_CURRENT_LIST_DIR}/peer_results_test.cpp
-                                      ${CMAKE_CURRENT_LIST_DIR}/nsis_inputs_test.cpp
+  velkor_unit_test(bench_peer SOURCES peer_results_test.cpp
+                                      nsis_inputs_test.cpp
                    LIBS velkor_bench_peer)
   return()
 endif()

@@ -1,5 +1,11 @@
 # Test registration for both trees. Labels: unit, wine, e2e, fuzz.
 
+# Relative SOURCES of the functions below are relative to the list that calls
+# them (a tier's <area>.cmake), not to tests/.
+macro(velkor_sources_of_caller var)
+  list(TRANSFORM ${var} PREPEND ${CMAKE_CURRENT_LIST_DIR}/ REGEX "^[^/$]")
+endmacro()
+
 # velkor_unit_test(<name> SOURCES <files...> LIBS <targets...>)
 # A native GoogleTest program, one ctest entry "unit.<name>".
 function(velkor_unit_test name)
@@ -7,6 +13,7 @@ function(velkor_unit_test name)
   if(VELKOR_WIN32)
     return()
   endif()
+  velkor_sources_of_caller(A_SOURCES)
   add_executable(unit_${name} ${A_SOURCES})
   target_link_libraries(unit_${name} PRIVATE ${A_LIBS} gmock gtest_main)
   target_include_directories(unit_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
@@ -21,6 +28,7 @@ function(velkor_wine_program target)
   if(NOT VELKOR_WIN32)
     return()
   endif()
+  velkor_sources_of_caller(A_SOURCES)
   add_executable(${target} ${A_SOURCES})
   target_link_libraries(${target} PRIVATE ${A_LIBS} gmock gtest)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)

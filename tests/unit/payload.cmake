@@ -6,27 +6,24 @@ if(VELKOR_WIN32)
 endif()
 
 velkor_unit_test(payload_format
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_crc32_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/payload_seal_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/payload_sha256_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/payload_pe_test.cpp
+  SOURCES payload_crc32_test.cpp payload_seal_test.cpp
+          payload_sha256_test.cpp payload_pe_test.cpp
   LIBS velkor_payload mkpayload_core)
 
 velkor_unit_test(payload_mkpayload
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_mkpayload_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/payload_members_test.cpp
+  SOURCES payload_mkpayload_test.cpp payload_members_test.cpp
   LIBS mkpayload_core)
 target_compile_definitions(unit_payload_mkpayload PRIVATE VELKOR_MKPAYLOAD="$<TARGET_FILE:mkpayload>")
 add_dependencies(unit_payload_mkpayload mkpayload)
 
 velkor_unit_test(payload_verify
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_verify_test.cpp
+  SOURCES payload_verify_test.cpp
   LIBS mkpayload_core)
 target_compile_definitions(unit_payload_verify PRIVATE VELKOR_MKPAYLOAD="$<TARGET_FILE:mkpayload>")
 add_dependencies(unit_payload_verify mkpayload)
 
 velkor_unit_test(payload_fonts
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/payload_fonts_test.cpp
+  SOURCES payload_fonts_test.cpp
   LIBS mkpayload_core)
 target_compile_definitions(unit_payload_fonts PRIVATE
   VELKOR_DEMO_FONTS="${CMAKE_BINARY_DIR}/${VELKOR_DEMO_FONTS_SUBDIR}")

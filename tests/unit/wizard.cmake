@@ -1,9 +1,4 @@
 # The wizard's portable logic against fakes; the Cancel/Finish command is the
 # engine's real one.
-velkor_unit_test(wizard
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/wizard_version_gate_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/wizard_appearance_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/wizard_licence_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/wizard_flow_test.cpp
-  LIBS velkor_wizard velkor_engine)
+velkor_unit_test(wizard LIBS velkor_wizard velkor_engine
+  SOURCES wizard_version_gate_test.cpp wizard_appearance_test.cpp wizard_licence_test.cpp wizard_flow_test.cpp)

@@ -2,7 +2,7 @@
 # file: the installation reads the payload appended to the running program, as
 # the wizard does. Each scenario runs in a fresh prefix.
 velkor_wine_program(win_engine_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/engine_test.cpp
+  SOURCES engine_test.cpp
   LIBS velkor_engine velkor_platform velkor_payload_seal)
 velkor_add_setup(engine_synthetic_setup.exe IMAGE win_engine_test SYNTHETIC)
 

@@ -1,6 +1,6 @@
 # The rich-text control with inline pictures on Wine's "RICHEDIT" class.
 velkor_wine_program(win_face_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/face_test.cpp ${CMAKE_CURRENT_LIST_DIR}/face_test.rc
+  SOURCES face_test.cpp face_test.rc
   LIBS velkor_faceedit)
 
 set(face_bitmaps Z:${CMAKE_CURRENT_LIST_DIR}/face_data/face_smile.bmp

@@ -6,13 +6,9 @@ if(NOT VELKOR_WIN32)
 endif()
 
 velkor_wine_program(win_finish_test
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/finish_shortcuts_win_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/finish_fonts_win_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/finish_removal_win_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/finish_processes_win_test.cpp
-  LIBS velkor_engine velkor_platform
-       ole32 uuid shell32 gtest_main)
+  SOURCES finish_shortcuts_win_test.cpp finish_fonts_win_test.cpp finish_removal_win_test.cpp
+          finish_processes_win_test.cpp
+  LIBS velkor_engine velkor_platform ole32 uuid shell32 gtest_main)
 add_dependencies(win_finish_test standin_gui_program standin_library)
 
 # What the tests copy into the prefix: the demo font parts of the native tree
@@ -37,7 +33,7 @@ if(VELKOR_WIN32)
   enable_language(RC)
 endif()
 velkor_wine_program(win_finish_session_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/finish_session_win_test.cpp ${CMAKE_CURRENT_LIST_DIR}/finish_session_test.rc
+  SOURCES finish_session_win_test.cpp finish_session_test.rc
   LIBS velkor_platform velkor_framework gtest_main)
 velkor_wine_test(finish.dialog_endings win_finish_session_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=DialogEndings.*)

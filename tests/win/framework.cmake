@@ -7,7 +7,7 @@ if(VELKOR_WIN32)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endif()
 velkor_wine_program(win_framework_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/framework_test.cpp ${CMAKE_CURRENT_LIST_DIR}/framework_test.rc
+  SOURCES framework_test.cpp framework_test.rc
   LIBS velkor_framework)
 if(VELKOR_WIN32)
   set_target_properties(win_framework_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

@@ -1,7 +1,7 @@
 # A whole installation for real under Wine, per version class: the test program
 # is the image of a setup file with the demo payload.
 velkor_wine_program(win_installation_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/installation_win_test.cpp
+  SOURCES installation_win_test.cpp
   LIBS velkor_engine velkor_platform velkor_payload_seal ole32 shell32 uuid)
 velkor_add_setup(installation_demo_setup.exe IMAGE win_installation_test)
 if(VELKOR_WIN32)

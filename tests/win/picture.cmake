@@ -4,11 +4,8 @@ if(VELKOR_WIN32)
   enable_language(RC)
 endif()
 velkor_wine_program(win_picture_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/picture_main.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/picture_load_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/picture_play_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/picture_screen_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/picture_test.rc
+  SOURCES picture_main.cpp picture_load_test.cpp picture_play_test.cpp picture_screen_test.cpp
+          picture_test.rc
   LIBS velkor_pictureex)
 if(VELKOR_WIN32)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/picture_test.rc PROPERTIES

@@ -23,7 +23,7 @@ target_link_libraries(velkor_planting_control PRIVATE
 
 get_target_property(planting_setup_dir Velkorsetup_file BINARY_DIR)
 velkor_wine_program(win_planting_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/planting_test.cpp
+  SOURCES planting_test.cpp
   LIBS velkor_e2e_driver)
 add_dependencies(win_planting_test Velkorsetup_file velkor_planting_plant velkor_planting_control)
 velkor_wine_test(planting win_planting_test VERSIONS win7 winxp TIMEOUT 180

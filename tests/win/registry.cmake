@@ -2,9 +2,7 @@
 # real registry of a fresh Wine prefix.
 
 velkor_wine_program(win_registry_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/registry_port_win_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/registry_key_win_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/registry_config_win_test.cpp
+  SOURCES registry_port_win_test.cpp registry_key_win_test.cpp registry_config_win_test.cpp
   LIBS velkor_engine velkor_platform gtest_main)
 velkor_wine_test(registry.port_contract win_registry_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=Win32Registry.*:Win32/RegistryPortContract*)
