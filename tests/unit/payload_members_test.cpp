@@ -20,12 +20,7 @@ namespace {
 
 using namespace velkor::payloadtest;
 using velkor::mkpayload::narrow;
-using velkor::payload::FontPart;
-using velkor::payload::kFontBundle;
-using velkor::payload::kFontParts;
-using velkor::payload::kMembers;
-using velkor::payload::Member;
-using velkor::payload::MemberKind;
+using namespace velkor::payload;
 
 const std::string kTool = VELKOR_MKPAYLOAD;
 

@@ -16,12 +16,7 @@
 namespace {
 
 using namespace velkor::payloadtest;
-using velkor::payload::kFontBundle;
-using velkor::payload::kFontParts;
-using velkor::payload::kMembers;
-using velkor::payload::kPayloadSize;
-using velkor::payload::Member;
-using velkor::payload::MemberKind;
+using namespace velkor::payload;
 namespace seal = velkor::seal;
 
 const std::string kTool = VELKOR_MKPAYLOAD;

@@ -9,9 +9,7 @@ namespace {
 
 using namespace velkor::payloadtest;
 using velkor::mkpayload::growPe;
-using velkor::pe::PeLayout;
-using velkor::pe::peCheckSum;
-using velkor::pe::readPeLayout;
+using namespace velkor::pe;
 
 // The file in a buffer of the member's length, grown there.
 std::string grow(std::vector<unsigned char>& file, std::size_t memberLength) {

@@ -9,13 +9,7 @@
 
 namespace {
 
-using velkor::seal::countSealMagic;
-using velkor::seal::findSealRecord;
-using velkor::seal::kMagicSize;
-using velkor::seal::kSealRecordSize;
-using velkor::seal::parseSeal;
-using velkor::seal::PayloadSeal;
-using velkor::seal::writeSeal;
+using namespace velkor::seal;
 
 // A record whose digest bytes count up from `first`.
 std::vector<unsigned char> record(std::uint32_t size, std::uint8_t first) {

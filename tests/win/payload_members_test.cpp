@@ -20,12 +20,7 @@
 
 namespace {
 
-using velkor::payload::kFontBundle;
-using velkor::payload::kFontParts;
-using velkor::payload::kMembers;
-using velkor::payload::kPayloadSize;
-using velkor::payload::Member;
-using velkor::payload::MemberKind;
+using namespace velkor::payload;
 
 std::wstring g_setup;          // the demo setup file
 std::wstring g_unsealedImage;  // the image before mkpayload filled its seal
