@@ -1,4 +1,4 @@
-// Little-endian integers in untrusted bytes. ByteReader checks every read
+// Little-endian integers and UTF-16LE text as bytes. ByteReader checks every read
 // against the bytes it was given, so a malformed file yields a failed read,
 // never a read outside the buffer; the plain loads and stores are for records
 // whose size the caller has already checked.
@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace velkor::bytes {
 
@@ -20,6 +22,19 @@ inline std::uint32_t loadLe32(const unsigned char* p) {
 
 inline void storeLe32(unsigned char* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// The text's UTF-16 code units, low byte first; with the two-byte terminator
+// when asked. No byte-order mark.
+inline std::vector<std::uint8_t> utf16le(std::u16string_view text, bool terminated = false) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() * 2 + 2);
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  if (terminated) bytes.insert(bytes.end(), {0, 0});
+  return bytes;
 }
 
 class ByteReader {

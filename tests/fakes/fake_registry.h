@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "payload/byte_order.h"
 #include "platform/registry_port.h"
 
 namespace velkor::fakes {
@@ -213,13 +214,7 @@ class FakeRegistry final : public reg::RegistryPort {
 
   // The bytes of a text in UTF-16LE, optionally with its terminator.
   static std::vector<std::uint8_t> bytesOf(std::u16string_view text, bool terminated) {
-    std::vector<std::uint8_t> bytes;
-    for (char16_t unit : text) {
-      bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-      bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    if (terminated) bytes.insert(bytes.end(), {0, 0});
-    return bytes;
+    return bytes::utf16le(text, terminated);
   }
 
   // ---- Failure switches and the log ----

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "payload/byte_order.h"
+
 namespace velkor::wintest {
 
 inline std::wstring wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
@@ -21,13 +23,7 @@ inline std::u16string utf16(const std::wstring& s) { return std::u16string(s.beg
 
 // A text's UTF-16LE bytes, with its terminator when asked.
 inline std::vector<std::uint8_t> utf16le(const std::u16string& text, bool terminated = false) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
-  if (terminated) bytes.insert(bytes.end(), {0, 0});
-  return bytes;
+  return bytes::utf16le(text, terminated);
 }
 
 inline bool fileExists(const std::wstring& path) {
