@@ -7,5 +7,6 @@ if(TARGET velkor_wizard AND TARGET velkor_finish)
       ${CMAKE_CURRENT_LIST_DIR}/wizard_appearance_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/wizard_licence_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/wizard_flow_test.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/wizard_main_window_test.cpp
     LIBS velkor_wizard velkor_finish)
 endif()

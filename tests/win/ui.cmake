@@ -6,3 +6,12 @@ if(VELKOR_WIN32 AND TARGET velkor_app)
   velkor_wine_test(ui win_ui_test VERSIONS win7 ENV VELKOR_IMAGE_FILE=$<TARGET_FILE:velkor_image>)
   add_dependencies(win_ui_test velkor_image)
 endif()
+
+# The main window's port on a real dialog of the wizard's template, against
+# the contract its fake keeps natively.
+if(VELKOR_WIN32 AND TARGET velkor_app)
+  velkor_wine_program(win_main_window_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_win_test.cpp
+    LIBS velkor_app velkor_resources)
+  velkor_wine_test(ui.main_window_contract win_main_window_test VERSIONS win7 ARGS --gtest_brief=1)
+endif()
