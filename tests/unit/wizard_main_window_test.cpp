@@ -53,36 +53,3 @@ struct FakeEnv {
 namespace velkor::contract {
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, MainWindowContract, FakeEnv);
 }
-
-namespace {
-
-TEST(FakeMainWindow, EachCallIsOneJournalLineInOrder) {
-  std::vector<std::u16string> journal;
-  FakeMainWindow window;
-  window.journal = &journal;
-  window.setText(1012, u"C:\\a");
-  window.showWindow(false);
-  window.moveControl(1005, 0, 2);
-  window.enableCloseItem(false);
-  window.stopAnimation(1013);
-  window.endDialog(0);
-  window.sendCloseCommand();
-  window.pumpMessages();  // counted, not journalled
-  EXPECT_EQ(journal, (std::vector<std::u16string>{u"setText 1012 C:\\a", u"showWindow 0", u"moveControl 1005 0 2",
-                                                  u"closeItem 0", u"stopAnimation 1013", u"endDialog 0",
-                                                  u"sendCloseCommand"}));
-  EXPECT_EQ(window.pumps, 1u);
-  EXPECT_EQ(window.calls, (std::vector<std::u16string>{u"showWindow 0", u"moveControl 1005 0 2", u"closeItem 0"}));
-  EXPECT_EQ(window.endings, (std::vector<std::u16string>{u"endDialog 0", u"sendCloseCommand"}));
-}
-
-TEST(FakeMainWindow, ACloseHandlingOfTheTestsOwnDecidesTheEnd) {
-  FakeMainWindow window;
-  bool handled = false;
-  window.onCloseCommand = [&] { handled = true; };
-  window.sendCloseCommand();
-  EXPECT_TRUE(handled);
-  EXPECT_EQ(window.result, std::nullopt) << "a handling that does not end leaves the dialog up";
-}
-
-}  // namespace
