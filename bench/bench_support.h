@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "lib/pumping_view.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor::bench {
 

@@ -42,7 +42,7 @@ void removeMembers(Win32System& system) {
 }
 
 // Extracts the nine members from an open setup file; seconds, or -1.
-double extractAll(Win32System& system, WizardView& view, FileHandle setup, std::int64_t payloadEnd) {
+double extractAll(Win32System& system, MainWindow& view, FileHandle setup, std::int64_t payloadEnd) {
   ProgressMeter progress(view);
   progress.begin(static_cast<std::int32_t>(payload::kPayloadSize));
   BlockCopier copier(system, view, progress);
@@ -176,7 +176,7 @@ int main() {
       if (kind != &quiet) window = std::make_unique<ProgressWindow>();
       BenchView view(window.get());
       PacedProgressView pacedView(view);
-      WizardView& used = kind == &paced ? static_cast<WizardView&>(pacedView) : view;
+      MainWindow& used = kind == &paced ? static_cast<MainWindow&>(pacedView) : view;
       const ScopedFile opened(system, system.openRead(system.modulePath()));
       kind->take(extractAll(system, used, opened.get(), findPayloadEnd(system, opened.get()).value_or(0)), view);
     }

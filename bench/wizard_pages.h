@@ -9,7 +9,7 @@
 
 #include "bench/bench_support.h"
 #include "engine/failure_display.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 #include "wizard/control_ids.h"
 #include "wizard/texts.h"
 

@@ -106,7 +106,7 @@ class SlicingFiles final : public FileSystem {
 
 // The copy's window: nothing to show, nothing recorded (hundreds of blocks
 // a run).
-class QuietView final : public WizardView {
+class QuietView final : public MainWindow {
  public:
   void setText(int, const std::u16string&) override {}
   void show(int, bool) override {}
@@ -118,6 +118,13 @@ class QuietView final : public WizardView {
   int messageBox(const std::u16string&, const std::u16string&, unsigned) override { return 0; }
   void updateWindow() override {}
   void stopAnimation(int) override {}
+  void moveControl(int, int, int) override {}
+  void showWindow(bool) override {}
+  void playSound() override {}
+  void enableCloseItem(bool) override {}
+  void endWithOk() override {}
+  void endDialog(int) override {}
+  void sendCloseCommand() override {}
 };
 
 // The input is the file's head; its last four bytes say how much more file

@@ -4,7 +4,7 @@
 
 namespace velkor {
 
-BlockCopier::BlockCopier(FileSystem& fs, WizardView& view, ProgressMeter& progress,
+BlockCopier::BlockCopier(FileSystem& fs, MainWindow& view, ProgressMeter& progress,
                          std::size_t blockSize)
     : fs_(fs), view_(view), progress_(progress), buffer_(std::max<std::size_t>(blockSize, 1)) {}
 

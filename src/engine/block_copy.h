@@ -11,7 +11,7 @@
 
 #include "engine/progress_meter.h"
 #include "platform/file_system.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -30,7 +30,7 @@ enum class CopyResult {
 
 class BlockCopier {
  public:
-  BlockCopier(FileSystem& fs, WizardView& view, ProgressMeter& progress,
+  BlockCopier(FileSystem& fs, MainWindow& view, ProgressMeter& progress,
               std::size_t blockSize = kDefaultCopyBlock);
 
   // Moves `count` bytes from the source's position to the destination's.
@@ -41,7 +41,7 @@ class BlockCopier {
 
  private:
   FileSystem& fs_;
-  WizardView& view_;
+  MainWindow& view_;
   ProgressMeter& progress_;
   std::vector<std::uint8_t> buffer_;
 };

@@ -46,7 +46,7 @@ void Completion::OnCancelOrFinish() {
       return;
     case FinishAction::EndAfterFailure:
       // The failure page asks the user to exit: no product, no fonts.
-      p_.dialog.endWithOk();
+      p_.window.endWithOk();
       return;
     case FinishAction::LogOff:
       runLogoff(p_.info.versionRecord());
@@ -55,7 +55,7 @@ void Completion::OnCancelOrFinish() {
       runConfiguration(p_.info.versionRecord());
       return;
     case FinishAction::Close:
-      p_.dialog.sendCloseCommand();
+      p_.window.sendCloseCommand();
       return;
   }
 }
@@ -63,7 +63,7 @@ void Completion::OnCancelOrFinish() {
 void Completion::startProduct(int showState) {
   const ShellExecuteResult started = p_.executor.shellExecute(finish::productStart(showState));
   if (started.process) p_.processes.closeHandle(started.process);
-  if (started.instApp <= 32) p_.dialog.endDialog(0);
+  if (started.instApp <= 32) p_.window.endDialog(0);
 }
 
 std::u16string Completion::besideSetupFile(const char16_t* fileName) {
@@ -81,13 +81,13 @@ void Completion::endChosenProcess() {
 }
 
 void Completion::runLogoff(const VersionRecord& version) {
-  p_.view.stopAnimation(ctl::kBanner);
+  p_.window.stopAnimation(ctl::kBanner);
   if (version.major == 6 && version.minor == 0) writeFirstRunMarker(p_.fs, finish::kMarkerText);
-  p_.view.setText(ctl::kStatus, finish::kLogoffStatus);
+  p_.window.setText(ctl::kStatus, finish::kLogoffStatus);
   p_.shell.notifyAssociationsChanged();
   startProduct(show::kMinimize);
   p_.session.sleep(finish::kWaitAfterStart);
-  p_.view.updateWindow();
+  p_.window.updateWindow();
   endChosenProcess();
   p_.shell.notifyAssociationsChanged();
 
@@ -98,15 +98,15 @@ void Completion::runLogoff(const VersionRecord& version) {
   p_.fs.deleteFile(besideSetupFile(fonts::kFangSong.fileName));
   p_.fs.deleteFile(std::u16string(u"C:\\") + fonts::kFangSong.fileName);
 
-  p_.view.updateWindow();
+  p_.window.updateWindow();
   p_.shell.notifyAssociationsChanged();
   state_.bBusy = 0;
   p_.session.exitWindows(kExitLogoff, kLogoffReason);
-  p_.dialog.endWithOk();
+  p_.window.endWithOk();
 }
 
 void Completion::runConfiguration(const VersionRecord& version) {
-  p_.view.setText(ctl::kStatus, finish::kConfigureStatus);
+  p_.window.setText(ctl::kStatus, finish::kConfigureStatus);
   if (version.major == 6 && version.minor == 0) writeFirstRunMarker(p_.fs, finish::kMarkerText);
 
   if (version.major == 6 && version.minor >= 1) {
@@ -130,7 +130,7 @@ void Completion::runConfiguration(const VersionRecord& version) {
   p_.shell.notifyAssociationsChanged();
   p_.fs.deleteFile(besideSetupFile(fonts::kPalaceScript.fileName));
   state_.bBusy = 0;
-  p_.dialog.endWithOk();
+  p_.window.endWithOk();
 }
 
 }  // namespace velkor

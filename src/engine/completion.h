@@ -9,16 +9,15 @@
 
 #include "engine/font_step.h"
 #include "engine/wizard_state.h"
-#include "platform/completion_view.h"
 #include "platform/file_system.h"
 #include "platform/font_table.h"
+#include "platform/main_window.h"
 #include "platform/processes.h"
 #include "platform/registry_port.h"
 #include "platform/session.h"
 #include "platform/shell_execute.h"
 #include "platform/shell_notify.h"
 #include "platform/system_info.h"
-#include "platform/wizard_view.h"
 
 namespace velkor {
 
@@ -69,12 +68,11 @@ class Completion {
     ShellExecutor& executor;
     Processes& processes;
     Session& session;
-    WizardView& view;
-    CompletionView& dialog;
+    MainWindow& window;
   };
 
   Completion(const Ports& ports, WizardState& state)
-      : p_(ports), state_(state), registrar_(ports.info, ports.fonts, ports.registry, ports.view) {}
+      : p_(ports), state_(state), registrar_(ports.info, ports.fonts, ports.registry, ports.window) {}
 
   // The Cancel/Finish command, also called by the keyboard rules and the close
   // handling. Ends the dialog (effective when the caller's handler returns)

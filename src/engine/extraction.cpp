@@ -2,7 +2,7 @@
 
 namespace velkor {
 
-ExtractResult extractMember(BlockCopier& copier, WizardView& view, FileHandle setup,
+ExtractResult extractMember(BlockCopier& copier, MainWindow& view, FileHandle setup,
                             std::int64_t payloadEnd, const payload::Member& member) {
   FileSystem& fs = copier.fileSystem();
   const std::int64_t start = payloadEnd + member.start;

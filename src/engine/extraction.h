@@ -6,7 +6,7 @@
 #include "engine/block_copy.h"
 #include "payload/layout.h"
 #include "platform/file_system.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -20,7 +20,7 @@ enum class ExtractResult {
 // Seeks to the member's start (payloadEnd + member.start), shows the
 // destination on the status line, opens it "wb+" and copies the member's
 // length into it. A destination left incomplete is deleted.
-ExtractResult extractMember(BlockCopier& copier, WizardView& view, FileHandle setup,
+ExtractResult extractMember(BlockCopier& copier, MainWindow& view, FileHandle setup,
                             std::int64_t payloadEnd, const payload::Member& member);
 
 }  // namespace velkor

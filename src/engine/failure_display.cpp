@@ -2,7 +2,7 @@
 
 namespace velkor {
 
-void showInstallFailure(WizardView& view, WizardState& state, const std::u16string& path,
+void showInstallFailure(MainWindow& view, WizardState& state, const std::u16string& path,
                         const std::u16string& reason) {
   view.setText(ctl::kTitle, text::kFailureTitle);
   view.setText(ctl::kLine1, path);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/wizard_state.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -22,7 +22,7 @@ inline constexpr char16_t kOkCaption[] = u"确定";
 
 // Shows the failure page naming `path` with `reason` on line 1004, then sets
 // bInstalling to 0 and bInstallFailed to 1.
-void showInstallFailure(WizardView& view, WizardState& state, const std::u16string& path,
+void showInstallFailure(MainWindow& view, WizardState& state, const std::u16string& path,
                         const std::u16string& reason);
 
 }  // namespace velkor

@@ -14,9 +14,9 @@
 #include "engine/wizard_state.h"
 #include "platform/file_system.h"
 #include "platform/font_table.h"
+#include "platform/main_window.h"
 #include "platform/registry_port.h"
 #include "platform/system_info.h"
-#include "platform/wizard_view.h"
 
 namespace velkor {
 
@@ -53,7 +53,7 @@ std::u16string transitFile(int part);
 // Loads a font from the font folder and records it under HKLM's fonts key.
 class FontRegistrar {
  public:
-  FontRegistrar(SystemInfo& info, FontTable& fonts, reg::RegistryPort& registry, WizardView& view)
+  FontRegistrar(SystemInfo& info, FontTable& fonts, reg::RegistryPort& registry, MainWindow& view)
       : info_(info), fonts_(fonts), registry_(registry), view_(view) {}
 
   // AddFontResourceW(font folder + fileName), then the value displayName =
@@ -65,13 +65,13 @@ class FontRegistrar {
   SystemInfo& info_;
   FontTable& fonts_;
   reg::RegistryPort& registry_;
-  WizardView& view_;
+  MainWindow& view_;
 };
 
 class FontStep {
  public:
   FontStep(FileSystem& fs, SystemInfo& info, FontTable& fonts, reg::RegistryPort& registry,
-           WizardView& view, WizardState& state)
+           MainWindow& view, WizardState& state)
       : fs_(fs), info_(info), fonts_(fonts), view_(view), state_(state),
         registrar_(info, fonts, registry, view) {}
 
@@ -94,7 +94,7 @@ class FontStep {
   FileSystem& fs_;
   SystemInfo& info_;
   FontTable& fonts_;
-  WizardView& view_;
+  MainWindow& view_;
   WizardState& state_;
   FontRegistrar registrar_;
 };

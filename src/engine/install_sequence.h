@@ -11,8 +11,8 @@
 #include "engine/setup_file.h"
 #include "engine/version_class.h"
 #include "engine/wizard_state.h"
+#include "platform/main_window.h"
 #include "platform/system.h"
-#include "platform/wizard_view.h"
 
 namespace velkor {
 
@@ -53,7 +53,7 @@ class InstallSequence {
   // `setup` is the setup file the wizard has held since its start; the
   // sequence reads every payload byte through it and lets it go after the
   // last copy (the fonts), or when it fails.
-  InstallSequence(System& system, WizardView& view, WizardState& state,
+  InstallSequence(System& system, MainWindow& view, WizardState& state,
                   InstallOperations& operations, SetupFile& setup, EngineConfig config = {})
       : system_(system), view_(view), state_(state), operations_(operations), setup_(setup),
         config_(config) {}
@@ -66,7 +66,7 @@ class InstallSequence {
 
  private:
   System& system_;
-  WizardView& view_;
+  MainWindow& view_;
   WizardState& state_;
   InstallOperations& operations_;
   SetupFile& setup_;

@@ -4,7 +4,7 @@
 
 namespace velkor {
 
-Installation::Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
+Installation::Installation(const InstallationPorts& ports, MainWindow& view, WizardState& state,
                            std::int32_t machineNumber, SetupFile& setup, EngineConfig config)
     : ports_(ports),
       view_(view),

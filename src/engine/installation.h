@@ -11,11 +11,11 @@
 #include "engine/shortcuts.h"
 #include "platform/font_table.h"
 #include "platform/libraries.h"
+#include "platform/main_window.h"
 #include "platform/registry_port.h"
 #include "platform/shell_links.h"
 #include "platform/special_folders.h"
 #include "platform/system.h"
-#include "platform/wizard_view.h"
 
 namespace velkor {
 
@@ -32,7 +32,7 @@ struct InstallationPorts {
 class Installation final : private InstallOperations {
  public:
   // `setup` is the setup file held since the wizard started (holdSetupFile).
-  Installation(const InstallationPorts& ports, WizardView& view, WizardState& state,
+  Installation(const InstallationPorts& ports, MainWindow& view, WizardState& state,
                std::int32_t machineNumber, SetupFile& setup, EngineConfig config = {});
 
   // The installation sequence, steps 1 to 17.
@@ -45,7 +45,7 @@ class Installation final : private InstallOperations {
   void createShortcuts() override;
 
   InstallationPorts ports_;
-  WizardView& view_;
+  MainWindow& view_;
   std::int32_t machineNumber_;
   Removal removal_;
   FontStep fontStep_;

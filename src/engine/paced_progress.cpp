@@ -22,7 +22,7 @@ std::int64_t steadyMilliseconds() {
 
 }  // namespace
 
-PacedProgressView::PacedProgressView(WizardView& window, Clock now)
+PacedProgressView::PacedProgressView(MainWindow& window, Clock now)
     : window_(window), now_(now ? std::move(now) : Clock(steadyMilliseconds)) {}
 
 void PacedProgressView::paint() {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -20,13 +20,13 @@ namespace velkor {
 // bottom, as the common control counts; a bar without a range never moves.
 int positionAfterStep(int position, int step, int lower, int upper);
 
-class PacedProgressView final : public WizardView {
+class PacedProgressView final : public MainWindow {
  public:
   // Milliseconds of a monotonic clock.
   using Clock = std::function<std::int64_t()>;
   static constexpr std::int64_t kPaintInterval = 15;
 
-  explicit PacedProgressView(WizardView& window, Clock now = {});
+  explicit PacedProgressView(MainWindow& window, Clock now = {});
 
   void setText(int control, const std::u16string& text) override;
   void show(int control, bool visible) override { window_.show(control, visible); }
@@ -38,6 +38,13 @@ class PacedProgressView final : public WizardView {
   int messageBox(const std::u16string& text, const std::u16string& caption, unsigned style) override;
   void updateWindow() override { window_.updateWindow(); }
   void stopAnimation(int control) override { window_.stopAnimation(control); }
+  void moveControl(int control, int dx, int dy) override { window_.moveControl(control, dx, dy); }
+  void showWindow(bool visible) override { window_.showWindow(visible); }
+  void playSound() override { window_.playSound(); }
+  void enableCloseItem(bool enabled) override { window_.enableCloseItem(enabled); }
+  void endWithOk() override { window_.endWithOk(); }
+  void endDialog(int result) override { window_.endDialog(result); }
+  void sendCloseCommand() override { window_.sendCloseCommand(); }
 
   // The position the steps have reached, and the one the window shows.
   int position() const { return position_; }
@@ -47,7 +54,7 @@ class PacedProgressView final : public WizardView {
   // Puts the position on the screen when it differs from the shown one.
   void paint();
 
-  WizardView& window_;
+  MainWindow& window_;
   Clock now_;
   int lower_ = 0, upper_ = 100, step_ = 10;  // the control's defaults
   int position_ = 0, shown_ = 0;

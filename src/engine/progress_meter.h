@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -13,7 +13,7 @@ inline constexpr std::uint32_t kBytesPerStep = 100'000;
 
 class ProgressMeter {
  public:
-  explicit ProgressMeter(WizardView& view) : view_(view) {}
+  explicit ProgressMeter(MainWindow& view) : view_(view) {}
 
   // Position 0, step 1, range 0 to total / 100,000; the counter starts at 0.
   void begin(std::int32_t plannedTotal);
@@ -31,7 +31,7 @@ class ProgressMeter {
  private:
   std::uint16_t upperBound() const;
 
-  WizardView& view_;
+  MainWindow& view_;
   std::int32_t plannedTotal_ = 0;
   std::uint32_t counter_ = 0;
 };

@@ -5,7 +5,7 @@
 
 #include "payload/layout.h"
 #include "engine/registry_key.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor::regconfig {
 namespace {
@@ -140,7 +140,7 @@ LockPasswordAction decideLockPassword(reg::Status lockFlagStatus, std::u16string
   return LockPasswordAction::Keep;
 }
 
-void writeRegistryConfiguration(reg::RegistryPort& registry, WizardView& view,
+void writeRegistryConfiguration(reg::RegistryPort& registry, MainWindow& view,
                                 std::int32_t machineNumber) {
   const std::vector<RegistryEntry> entries = registryEntries(machineNumber);
   const auto write = [&](int number) { writeEntry(registry, entries.at(number - 1)); };

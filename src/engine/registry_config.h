@@ -13,7 +13,7 @@
 
 namespace velkor {
 
-class WizardView;
+class MainWindow;
 
 namespace regconfig {
 
@@ -73,7 +73,7 @@ LockPasswordAction decideLockPassword(reg::Status lockFlagStatus, std::u16string
 // Writes the whole configuration. Registry failures are silent: each write
 // that fails is skipped and the next one runs. Uses the view for the status
 // line and as the owner of the notice.
-void writeRegistryConfiguration(reg::RegistryPort& registry, WizardView& view,
+void writeRegistryConfiguration(reg::RegistryPort& registry, MainWindow& view,
                                 std::int32_t machineNumber);
 
 }  // namespace regconfig

@@ -8,11 +8,11 @@
 #include "platform/file_system.h"
 #include "platform/font_table.h"
 #include "platform/libraries.h"
+#include "platform/main_window.h"
 #include "platform/registry_port.h"
 #include "platform/shell_notify.h"
 #include "platform/special_folders.h"
 #include "platform/system_info.h"
-#include "platform/wizard_view.h"
 
 namespace velkor {
 
@@ -20,7 +20,7 @@ class Removal {
  public:
   Removal(FileSystem& fs, SystemInfo& info, FontTable& fonts, Libraries& libraries,
           reg::RegistryPort& registry, SpecialFolders& folders, ShellNotify& shell,
-          WizardView& view)
+          MainWindow& view)
       : fs_(fs), info_(info), fonts_(fonts), libraries_(libraries), registry_(registry),
         folders_(folders), shell_(shell), view_(view) {}
 
@@ -34,7 +34,7 @@ class Removal {
   reg::RegistryPort& registry_;
   SpecialFolders& folders_;
   ShellNotify& shell_;
-  WizardView& view_;
+  MainWindow& view_;
 };
 
 }  // namespace velkor

@@ -98,7 +98,7 @@ bool advanceSetupCheck(System& system, SetupFile& setup, std::uint32_t payloadSi
   return setup.check->step();
 }
 
-SetupFileCheck checkSetupFile(System& system, WizardView& view, SetupFile& setup, std::uint32_t payloadSize,
+SetupFileCheck checkSetupFile(System& system, MainWindow& view, SetupFile& setup, std::uint32_t payloadSize,
                               std::size_t blockSize) {
   if (!setup.check)
     setup.check = std::make_unique<PayloadCheck>(system, setup.stream.get(), system.payloadSeal(), payloadSize,

@@ -21,7 +21,7 @@
 #include "platform/file_system.h"
 #include "payload/seal.h"
 #include "platform/system.h"
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 
 namespace velkor {
 
@@ -107,7 +107,7 @@ bool advanceSetupCheck(System& system, SetupFile& setup, std::uint32_t payloadSi
 // The wizard's check of its held file against its own seal: whatever an
 // earlier advanceSetupCheck left is finished (or the whole check run), with
 // the messages pumped after every block, so the window stays responsive.
-SetupFileCheck checkSetupFile(System& system, WizardView& view, SetupFile& setup,
+SetupFileCheck checkSetupFile(System& system, MainWindow& view, SetupFile& setup,
                               std::uint32_t payloadSize = payload::kPayloadSize,
                               std::size_t blockSize = kDefaultCopyBlock);
 

@@ -3,7 +3,6 @@
 // walks and closes its snapshot). No logic lives here.
 #pragma once
 
-#include "platform/completion_view.h"
 #include "platform/font_table.h"
 #include "platform/libraries.h"
 #include "platform/processes.h"
@@ -13,10 +12,6 @@
 #include "platform/special_folders.h"
 
 namespace velkor {
-
-namespace fw {
-class CDialog;
-}
 
 class Win32FontTable : public FontTable {
  public:
@@ -65,18 +60,6 @@ class Win32Session : public Session {
  public:
   void sleep(std::uint32_t milliseconds) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reason) override;
-};
-
-// The wizard dialog's three endings, on the framework's dialog.
-class Win32CompletionView : public CompletionView {
- public:
-  explicit Win32CompletionView(fw::CDialog& dialog) : dialog_(dialog) {}
-  void endWithOk() override;
-  void endDialog(int result) override;
-  void sendCloseCommand() override;
-
- private:
-  fw::CDialog& dialog_;
 };
 
 }  // namespace velkor

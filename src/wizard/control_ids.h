@@ -1,9 +1,9 @@
 // Control identifiers of the wizard's dialogs for the portable core. The
 // numbers are the resource script's (resources/resource_ids.h); the main
-// window's shared ones are also in platform/wizard_view.h, checked equal here.
+// window's shared ones are also in platform/main_window.h, checked equal here.
 #pragma once
 
-#include "platform/wizard_view.h"
+#include "platform/main_window.h"
 #include "resources/resource_ids.h"
 
 namespace velkor::wizard::ids {

@@ -16,12 +16,12 @@ bool WizardFlow::applyVersionGate() {
   const SystemVerdict verdict = versionGate(version.platform, version.major, version.minor);
   if (verdict == SystemVerdict::kAccepted) return true;
   // The welcome layout stays; only texts and the buttons change.
-  p_.view.setText(ctl::kTitle, velkor::text::kFailureTitle);
-  p_.view.setText(ctl::kLine1, text::kRefusalNotice);
-  p_.view.setText(ctl::kLine2, refusalMessage(verdict));
-  p_.view.setText(ctl::kLine3, velkor::text::kInstallFailedStatus);
-  p_.view.show(ctl::kNext, false);
-  p_.view.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
+  p_.window.setText(ctl::kTitle, velkor::text::kFailureTitle);
+  p_.window.setText(ctl::kLine1, text::kRefusalNotice);
+  p_.window.setText(ctl::kLine2, refusalMessage(verdict));
+  p_.window.setText(ctl::kLine3, velkor::text::kInstallFailedStatus);
+  p_.window.show(ctl::kNext, false);
+  p_.window.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
   return false;
 }
 
@@ -35,10 +35,10 @@ void WizardFlow::runNext(bool byEnter) {
   state_.bSetupStarted = 0;
   p_.window.showWindow(false);
   const LicenceOutcome outcome = p_.licence.run();
-  p_.view.updateWindow();
+  p_.window.updateWindow();
   p_.window.showWindow(true);
   if (outcome == LicenceOutcome::kCancelled) {
-    p_.dialog.endWithOk();
+    p_.window.endWithOk();
     return;
   }
   if (outcome == LicenceOutcome::kAccepted) startInstallation(byEnter);
@@ -58,7 +58,7 @@ void WizardFlow::runInstaller() {
 void WizardFlow::endUnexpectedly(const char* what) {
   // Whatever was left half done, the user gets the failure page and a
   // button that closes the wizard.
-  showInstallFailure(p_.view, state_, paths::kInstallDirectory, velkor::text::kWriteFailed);
+  showInstallFailure(p_.window, state_, paths::kInstallDirectory, velkor::text::kWriteFailed);
   try {
     std::u16string line = u"velkor: the installation stopped on an unexpected error: ";
     for (const char* c = what; *c != '\0'; ++c) line += static_cast<char16_t>(static_cast<unsigned char>(*c));
@@ -74,27 +74,27 @@ void WizardFlow::startInstallation(bool byEnter) {
   state_.bConfigurePending = 1;
   state_.bSetupStarted = 1;
 
-  p_.view.show(ctl::kAnimation, false);
-  p_.view.show(ctl::kStatus, true);
-  p_.view.show(ctl::kProgress, true);
-  p_.view.show(ctl::kNext, false);
-  p_.view.setText(ctl::kCancelFinish, text::kLaterCaption);
+  p_.window.show(ctl::kAnimation, false);
+  p_.window.show(ctl::kStatus, true);
+  p_.window.show(ctl::kProgress, true);
+  p_.window.show(ctl::kNext, false);
+  p_.window.setText(ctl::kCancelFinish, text::kLaterCaption);
   state_.bBusy = 1;
 
-  p_.view.setText(ctl::kTitle, text::kInstallTitle);
-  p_.view.setText(ctl::kLine1, text::kInstallLine1);
-  p_.view.setText(ctl::kLine2, text::kInstallLine2);
-  p_.view.setText(ctl::kLine3, text::kInstallLine3);
-  p_.view.setText(ctl::kStatus, text::kInstallStatus);
+  p_.window.setText(ctl::kTitle, text::kInstallTitle);
+  p_.window.setText(ctl::kLine1, text::kInstallLine1);
+  p_.window.setText(ctl::kLine2, text::kInstallLine2);
+  p_.window.setText(ctl::kLine3, text::kInstallLine3);
+  p_.window.setText(ctl::kStatus, text::kInstallStatus);
 
   runInstaller();
 
   if (state_.bInstallFailed == 1) {
     // The failure texts are the installation's; the Close item stays grey.
     p_.window.playSound();
-    p_.view.updateWindow();
+    p_.window.updateWindow();
     state_.bBusy = 0;
-    p_.view.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
+    p_.window.setText(ctl::kCancelFinish, velkor::text::kOkCaption);
     // Only the Cancel/Finish call that this Enter key itself makes next may
     // pass over the failure page; a flag left by an earlier Enter (one that
     // opened the licence page and went back) must not cost "确定" a press.
@@ -106,26 +106,26 @@ void WizardFlow::startInstallation(bool byEnter) {
 
 void WizardFlow::showFinishPage() {
   const VersionRecord version = p_.info.versionRecord();
-  p_.view.setText(ctl::kCancelFinish, text::kFinishCaption);
-  p_.view.setText(ctl::kLine1, text::kDoneLine1);
-  p_.view.setText(ctl::kLine2, text::kDoneLine2);
+  p_.window.setText(ctl::kCancelFinish, text::kFinishCaption);
+  p_.window.setText(ctl::kLine1, text::kDoneLine1);
+  p_.window.setText(ctl::kLine2, text::kDoneLine2);
   if (version.major == 6 && version.minor >= 1) {
     p_.window.moveControl(ctl::kLine3, 0, 2);
-    p_.view.setText(ctl::kLine3, text::kAntivirusWarning);
-    p_.view.setText(ctl::kStatus, text::kLayoutHint);
+    p_.window.setText(ctl::kLine3, text::kAntivirusWarning);
+    p_.window.setText(ctl::kStatus, text::kLayoutHint);
   } else {
-    p_.view.setText(ctl::kStatus, text::kAntivirusWarning);
-    p_.view.setText(ctl::kLine3, u"");
+    p_.window.setText(ctl::kStatus, text::kAntivirusWarning);
+    p_.window.setText(ctl::kLine3, u"");
   }
   if (state_.bLogoffPending == 1) {
-    p_.view.setText(ctl::kLine2, text::kLogoffLine2);
-    p_.view.setText(ctl::kLine3, text::kLogoffLine3);
+    p_.window.setText(ctl::kLine2, text::kLogoffLine2);
+    p_.window.setText(ctl::kLine3, text::kLogoffLine3);
   }
   p_.window.enableCloseItem(true);
   state_.bInstallDone = 1;
   state_.bInstalling = 0;
   p_.window.playSound();
-  p_.view.updateWindow();
+  p_.window.updateWindow();
 }
 
 bool WizardFlow::onKeyDown(Key key) {

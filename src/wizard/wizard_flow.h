@@ -6,9 +6,8 @@
 #pragma once
 
 #include "engine/wizard_state.h"
-#include "platform/completion_view.h"
+#include "platform/main_window.h"
 #include "platform/system_info.h"
-#include "platform/wizard_view.h"
 #include "wizard/licence_logic.h"
 
 namespace velkor::wizard {
@@ -37,29 +36,12 @@ class Finisher {
   virtual void onCancelOrFinish() = 0;
 };
 
-// What the flow does to the main window beyond its controls' texts.
-class WizardWindow {
- public:
-  virtual ~WizardWindow() = default;
-  // Shows or hides the main window itself.
-  virtual void showWindow(bool visible) = 0;
-  // Moves a control by (dx, dy) pixels in the client area, repainting.
-  virtual void moveControl(int control, int dx, int dy) = 0;
-  // Plays the WAVE resource "IDR_INFO" without waiting.
-  virtual void playSound() = 0;
-  // Greys (false) or enables again (true) the system menu's Close command;
-  // greying it disables the close box as well.
-  virtual void enableCloseItem(bool enabled) = 0;
-};
-
 enum class Key { kEscape, kEnter, kOther };
 
 class WizardFlow {
  public:
   struct Ports {
-    WizardView& view;
-    WizardWindow& window;
-    CompletionView& dialog;
+    MainWindow& window;
     SystemInfo& info;
     LicencePage& licence;
     Installer& installer;

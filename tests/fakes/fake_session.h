@@ -1,4 +1,4 @@
-// Waiting, logging off and ending the wizard dialog, recorded.
+// Waiting and logging off, recorded.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "fakes/finish_journal.h"
-#include "platform/completion_view.h"
 #include "platform/session.h"
 
 namespace velkor::fakes {
@@ -25,22 +24,6 @@ class FakeSession : public Session {
     note(journal, u"exitWindows " + numberText(flags) + u" " + numberText(reason));
     ++logoffs;
     return true;
-  }
-};
-
-class FakeCompletionView : public CompletionView {
- public:
-  std::vector<std::u16string> endings;  // "ok", "end 0", "close", in order
-  std::vector<std::u16string>* journal = nullptr;
-
-  void endWithOk() override { record(u"endWithOk"); }
-  void endDialog(int result) override { record(u"endDialog " + numberText(result)); }
-  void sendCloseCommand() override { record(u"sendCloseCommand"); }
-
- private:
-  void record(const std::u16string& what) {
-    endings.push_back(what);
-    note(journal, what);
   }
 };
 

@@ -1,4 +1,4 @@
-// A recording WizardView for Windows test and bench programs that also keeps
+// A recording MainWindow for Windows test and bench programs that also keeps
 // the thread's real message queue moving, the way the wizard's copy loop
 // does: peek without removing, then fetch and dispatch one message at a time;
 // a quit message is posted again so that an outer loop still sees it.
@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 
 namespace velkor::testlib {
 
@@ -22,10 +22,10 @@ inline void pumpThreadQueue() {
   }
 }
 
-class PumpingView : public fakes::FakeWizardView {
+class PumpingView : public fakes::FakeMainWindow {
  public:
   void pumpMessages() override {
-    FakeWizardView::pumpMessages();
+    FakeMainWindow::pumpMessages();
     pumpThreadQueue();
   }
 };

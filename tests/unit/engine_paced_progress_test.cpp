@@ -15,11 +15,11 @@
 namespace velkor {
 namespace {
 
-using fakes::FakeWizardView;
+using fakes::FakeMainWindow;
 
 // The window, noting each position put on it with the bytes written and the
 // time by then.
-struct PaintLog : FakeWizardView {
+struct PaintLog : FakeMainWindow {
   struct Paint {
     int pos;
     std::uint64_t bytes;
@@ -30,7 +30,7 @@ struct PaintLog : FakeWizardView {
   std::vector<Paint> paints;
   void setProgressPos(int pos) override {
     paints.push_back({pos, fs ? fs->bytesWritten() : 0, clock ? *clock : 0});
-    FakeWizardView::setProgressPos(pos);
+    FakeMainWindow::setProgressPos(pos);
   }
 };
 
@@ -99,18 +99,18 @@ TEST(PacedProgress, TheStatusLineAndMessageBoxesWaitForTheBar) {
 
   c.paced.setText(ctl::kStatus, u"C:\\next");
   ASSERT_EQ(c.window.events.size(), before + 2);
-  EXPECT_EQ(c.window.events[before].kind, FakeWizardView::Kind::Pos);
+  EXPECT_EQ(c.window.events[before].kind, FakeMainWindow::Kind::Pos);
   EXPECT_EQ(c.window.events[before].a, 2) << "250,000 bytes: two steps, shown before the text";
-  EXPECT_EQ(c.window.events[before + 1].kind, FakeWizardView::Kind::Text);
+  EXPECT_EQ(c.window.events[before + 1].kind, FakeMainWindow::Kind::Text);
 
   c.paced.setText(1002, u"other text");
   c.paced.stepProgress();
   c.paced.messageBox(u"box", u"caption", 0);
   const auto& last = c.window.events;
   ASSERT_GE(last.size(), 2u);
-  EXPECT_EQ(last[last.size() - 2].kind, FakeWizardView::Kind::Pos);
+  EXPECT_EQ(last[last.size() - 2].kind, FakeMainWindow::Kind::Pos);
   EXPECT_EQ(last[last.size() - 2].a, 3);
-  EXPECT_EQ(last.back().kind, FakeWizardView::Kind::MessageBox);
+  EXPECT_EQ(last.back().kind, FakeMainWindow::Kind::MessageBox);
   EXPECT_EQ(c.window.paints.size(), paintsOfCopy + 2) << "one for the status line, one for the box, none for other texts";
 }
 
@@ -119,7 +119,7 @@ TEST(PacedProgress, CountsStepsAsTheControlDoes) {
   // land where it lands, through wrapping and an empty range alike.
   for (const auto& range : {std::pair<int, int>{0, 0}, {0, 3}, {2, 7}, {0, 575}}) {
     for (const int step : {1, 2, 5}) {
-      FakeWizardView control, window;
+      FakeMainWindow control, window;
       PacedProgressView paced(window, [] { return std::int64_t{0}; });
       control.setProgressRange(static_cast<std::uint16_t>(range.first), static_cast<std::uint16_t>(range.second));
       paced.setProgressRange(static_cast<std::uint16_t>(range.first), static_cast<std::uint16_t>(range.second));
@@ -141,15 +141,15 @@ TEST(PacedProgress, AWholeInstallationPaintsAFewTimesAndEndsFull) {
   m.placeSetupFile();
   m.system.version = {6, 1, 7601, 2};
   std::int64_t now = 0;
-  m.view.onPump = [&] { now += 2; };
-  PacedProgressView paced(m.view, [&] { return now; });
+  m.window.onPump = [&] { now += 2; };
+  PacedProgressView paced(m.window, [&] { return now; });
   m.hold();
   InstallSequence(m.system, paced, m.state, m.operations, m.setup, m.config).run();
 
   EXPECT_EQ(m.state.bInstallFailed, 0);
-  EXPECT_EQ(m.view.stepIts, 0u);
-  EXPECT_EQ(m.view.position(), m.view.upperBound()) << "full at the end";
-  const auto posEvents = m.view.eventsOf(FakeWizardView::Kind::Pos);
+  EXPECT_EQ(m.window.stepIts, 0u);
+  EXPECT_EQ(m.window.position(), m.window.upperBound()) << "full at the end";
+  const auto posEvents = m.window.eventsOf(FakeMainWindow::Kind::Pos);
   EXPECT_LT(posEvents.size(), 20u) << "the paints of " << paced.position() << " steps";
   EXPECT_GT(posEvents.size(), 3u);
 }

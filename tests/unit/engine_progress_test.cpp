@@ -13,14 +13,14 @@
 #include "engine/planned_total.h"
 #include "engine/progress_meter.h"
 #include "fakes/fake_system.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 #include "unit/engine_support.h"
 
 namespace velkor {
 namespace {
 
 using fakes::FakeSystem;
-using fakes::FakeWizardView;
+using fakes::FakeMainWindow;
 
 const std::u16string kFonts = u"C:\\windows\\Fonts\\";
 constexpr std::uint32_t kFangSongSize = 3'996'872;
@@ -54,19 +54,19 @@ TEST_P(PlannedTotal, CountsThePayloadAndTheFontCopiesOfThisMachine) {
   const FontFolder folder(fs, kFonts);
   EXPECT_EQ(plannedByteTotal(classify(c.version), folder), c.total);
 
-  FakeWizardView view;
+  FakeMainWindow view;
   ProgressMeter meter(view);
   meter.begin(plannedByteTotal(classify(c.version), folder));
   ASSERT_EQ(view.events.size(), 3u);
-  EXPECT_EQ(view.events[0].kind, FakeWizardView::Kind::Pos);
+  EXPECT_EQ(view.events[0].kind, FakeMainWindow::Kind::Pos);
   EXPECT_EQ(view.events[0].a, 0);
-  EXPECT_EQ(view.events[1].kind, FakeWizardView::Kind::Step);
+  EXPECT_EQ(view.events[1].kind, FakeMainWindow::Kind::Step);
   EXPECT_EQ(view.events[1].a, 1);
-  EXPECT_EQ(view.events[2].kind, FakeWizardView::Kind::Range);
+  EXPECT_EQ(view.events[2].kind, FakeMainWindow::Kind::Range);
   EXPECT_EQ(view.events[2].a, 0);
   EXPECT_EQ(view.events[2].b, c.upper);
   meter.finish();
-  EXPECT_EQ(view.events.back().kind, FakeWizardView::Kind::Pos);
+  EXPECT_EQ(view.events.back().kind, FakeMainWindow::Kind::Pos);
   EXPECT_EQ(view.events.back().a, c.upper);
 }
 
@@ -122,7 +122,7 @@ TEST(FontConditions, AskTheFolderAfreshEveryTime) {
 
 struct CopyRig {
   FakeSystem fs;
-  FakeWizardView view;
+  FakeMainWindow view;
   ProgressMeter meter{view};
   testing::StepLog log;
 
@@ -206,7 +206,7 @@ TEST(BlockCopy, ReportsAShortSourceAndAFullDisk) {
 }
 
 TEST(ProgressMeter, RangeIsA16BitPairAndNegativeTotalsShowNothing) {
-  FakeWizardView view;
+  FakeMainWindow view;
   ProgressMeter meter(view);
   meter.begin(-5);
   EXPECT_EQ(view.events[2].b, 0);

@@ -16,9 +16,9 @@
 namespace velkor {
 namespace {
 
-using fakes::FakeWizardView;
+using fakes::FakeMainWindow;
 using testing::FakeMachine;
-using Kind = FakeWizardView::Kind;
+using Kind = FakeMainWindow::Kind;
 
 const std::u16string kSetup = u"C:\\Downloads\\Velkorsetup.exe";
 const std::u16string kInstallDir = paths::kInstallDirectory;
@@ -57,13 +57,13 @@ void expectMembersWritten(const FakeMachine& m, std::size_t count, bool bundleKe
 }
 
 void expectFailurePage(const FakeMachine& m, const std::u16string& path, const std::u16string& reason) {
-  EXPECT_EQ(m.view.text(ctl::kTitle), std::u16string(u"Velkor超级文件加密器 安装向导提示"));
-  EXPECT_EQ(m.view.text(ctl::kLine1), path);
-  EXPECT_EQ(m.view.text(ctl::kLine2), reason);
-  EXPECT_EQ(m.view.text(ctl::kLine3), std::u16string(u"单击确定退出安装。"));
-  EXPECT_EQ(m.view.text(ctl::kStatus), std::u16string(u"安装失败！"));
-  EXPECT_EQ(m.view.text(ctl::kCancelFinish), std::u16string(u"确定"));
-  EXPECT_FALSE(m.view.isVisible(ctl::kNext));
+  EXPECT_EQ(m.window.text(ctl::kTitle), std::u16string(u"Velkor超级文件加密器 安装向导提示"));
+  EXPECT_EQ(m.window.text(ctl::kLine1), path);
+  EXPECT_EQ(m.window.text(ctl::kLine2), reason);
+  EXPECT_EQ(m.window.text(ctl::kLine3), std::u16string(u"单击确定退出安装。"));
+  EXPECT_EQ(m.window.text(ctl::kStatus), std::u16string(u"安装失败！"));
+  EXPECT_EQ(m.window.text(ctl::kCancelFinish), std::u16string(u"确定"));
+  EXPECT_FALSE(m.window.isVisible(ctl::kNext));
   EXPECT_EQ(m.state.bInstalling, 0);
   EXPECT_EQ(m.state.bInstallFailed, 1);
   EXPECT_EQ(m.state.bLogoffPending, 0);
@@ -159,7 +159,7 @@ TEST_P(InstallFlags, LeaveTheFinishToConfigureOrToLogOff) {
   EXPECT_EQ(m.state.bConfigurePending, 1);
   EXPECT_EQ(m.state.bInstallFailed, 0);
   EXPECT_EQ(m.state.bInstalling, 1) << "the Next handler clears it after a success";
-  EXPECT_EQ(m.view.position(), m.view.upperBound()) << "the bar stands full";
+  EXPECT_EQ(m.window.position(), m.window.upperBound()) << "the bar stands full";
   EXPECT_EQ(m.operations.count(u"ops createShortcuts"), 1u);
 }
 
@@ -192,7 +192,7 @@ TEST(InstallSequence, ProgressStepsAcrossTheWholeInstallationMatchAByteAtATimeCo
       }
     };
     testing::StepLog log;
-    log.attach(m.view, m.system);
+    log.attach(m.window, m.system);
     m.run();
 
     std::vector<std::uint32_t> copies(kSmall);
@@ -209,14 +209,14 @@ TEST(InstallSequence, TheRealPayloadAloneFillsTheBarIn575Steps) {
   m.system.addFileOfSize(u"C:\\windows\\Fonts\\simfang.ttf", 3'996'872);
   m.system.addFileOfSize(u"C:\\windows\\Fonts\\PALSCRI.TTF", 51'404);
   std::vector<int> positions;
-  m.view.onStepIt = [&] { positions.push_back(m.view.position()); };
+  m.window.onStepIt = [&] { positions.push_back(m.window.position()); };
   m.run();
-  EXPECT_EQ(m.view.upperBound(), 575);
-  EXPECT_EQ(m.view.stepIts, 575u);
+  EXPECT_EQ(m.window.upperBound(), 575);
+  EXPECT_EQ(m.window.stepIts, 575u);
   ASSERT_FALSE(positions.empty());
   EXPECT_EQ(positions.back(), 575) << "full before the final position is set";
   expectMembersWritten(m, 9, false);
-  EXPECT_EQ(m.view.eventsOf(Kind::Pos).back().a, 575);
+  EXPECT_EQ(m.window.eventsOf(Kind::Pos).back().a, 575);
 }
 
 TEST(InstallSequence, AnOtherVersionExtractsEverythingWithAnEmptyRange) {
@@ -225,8 +225,8 @@ TEST(InstallSequence, AnOtherVersionExtractsEverythingWithAnEmptyRange) {
   m.placeSetupFile();
   m.system.version = {10, 0, 19045, 2};
   m.run();
-  EXPECT_EQ(m.view.upperBound(), 0);
-  EXPECT_EQ(m.view.position(), 0);
+  EXPECT_EQ(m.window.upperBound(), 0);
+  EXPECT_EQ(m.window.position(), 0);
   expectMembersWritten(m, 9, false);
 }
 
@@ -256,7 +256,7 @@ TEST(InstallFailure, AProgramMemberThatCannotBeOpenedNamesItsPath) {
   m.run();
   expectFailurePage(m, mainProgram, kProgramInUse);
   expectMembersWritten(m, 4);  // members 1 to 4 stay, 6 to 9 are never written
-  EXPECT_EQ(m.view.textsOf(ctl::kStatus).end()[-2], mainProgram)
+  EXPECT_EQ(m.window.textsOf(ctl::kStatus).end()[-2], mainProgram)
       << "the status line named the file before it was opened";
 }
 
@@ -314,7 +314,7 @@ TEST(InstallFailure, ASetupFileCutShortDuringTheCopyFailsAndDeletesTheIncomplete
   // Once member 4 is under way, the setup file loses its second half.
   const std::uint64_t cutAfter = kSmall[0] + kSmall[1] + kSmall[2] + 10'000;
   const std::size_t keep = m.system.file(kSetup)->size() / 2;
-  m.view.onPump = [&] {
+  m.window.onPump = [&] {
     if (m.system.bytesWritten() > cutAfter) m.system.truncate(kSetup, keep);
   };
   m.run();
@@ -345,7 +345,7 @@ TEST_P(BadSetupFile, ShowsTheFailurePageAndLeavesTheMachineAsItWas) {
   EXPECT_EQ(m.operations.count(u"ops removePreviousInstallation"), 0u);
   EXPECT_EQ(m.system.countCalls(u"createDirectory"), 0u);
   EXPECT_EQ(m.system.countCalls(u"openReadWrite"), 0u);
-  EXPECT_TRUE(m.view.eventsOf(Kind::Range).empty()) << "progress never began";
+  EXPECT_TRUE(m.window.eventsOf(Kind::Range).empty()) << "progress never began";
 }
 
 std::vector<std::uint8_t>& setupBytes(FakeMachine& m) {
@@ -391,7 +391,7 @@ TEST(InstallFailure, TheSetupFileCheckKeepsTheWindowResponsive) {
   m.placeSetupFile();
   setupBytes(m)[0x300] ^= 0x80;  // in the image: the payload is still sound
   std::size_t pumpsDuringCheck = 0;
-  m.view.onPump = [&] {
+  m.window.onPump = [&] {
     if (m.system.countCalls(u"createDirectory") == 0) ++pumpsDuringCheck;
   };
   m.run();
@@ -416,7 +416,7 @@ TEST(InstallSequence, ACheckAdvancedWhileIdleIsFinishedByTheInstallation) {
       for (std::size_t i = 0; i < advanced; ++i) more += advanceSetupCheck(m.system, m.setup, m.config.payloadSize);
       EXPECT_EQ(more, std::min(advanced, blocks)) << "one block a piece, then nothing more";
       std::size_t pumpsDuringCheck = 0;
-      m.view.onPump = [&] {
+      m.window.onPump = [&] {
         if (m.system.countCalls(u"createDirectory") == 0) ++pumpsDuringCheck;
       };
       m.run();

@@ -18,7 +18,7 @@
 #include "payload/layout.h"
 #include "engine/wizard_state.h"
 #include "fakes/fake_system.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 
 namespace velkor::testing {
 
@@ -139,7 +139,7 @@ class RecordingOperations : public InstallOperations {
 // A machine with a setup file on it, and everything the sequence talks to.
 struct FakeMachine {
   fakes::FakeSystem system;
-  fakes::FakeWizardView view;
+  fakes::FakeMainWindow window;
   WizardState state;
   RecordingOperations operations;
   std::vector<std::u16string> journal;
@@ -149,7 +149,7 @@ struct FakeMachine {
 
   FakeMachine() {
     system.journal = &journal;
-    view.journal = &journal;
+    window.journal = &journal;
     operations.journal = &journal;
     system.addDirectory(u"C:\\Program Files");
     system.addDirectory(u"C:\\windows\\Fonts");
@@ -183,7 +183,7 @@ struct FakeMachine {
 
   void run() {
     if (setup.path.empty()) hold();
-    InstallSequence(system, view, state, operations, setup, config).run();
+    InstallSequence(system, window, state, operations, setup, config).run();
   }
 };
 
@@ -215,9 +215,9 @@ struct StepLog {
   std::vector<std::uint64_t> stepsAt;
   std::vector<Pump> pumps;
 
-  void attach(fakes::FakeWizardView& view, const fakes::FakeSystem& fs) {
-    view.onStepIt = [this, &fs] { stepsAt.push_back(fs.bytesWritten()); };
-    view.onPump = [this, &fs] { pumps.push_back({fs.bytesWritten(), stepsAt.size()}); };
+  void attach(fakes::FakeMainWindow& window, const fakes::FakeSystem& fs) {
+    window.onStepIt = [this, &fs] { stepsAt.push_back(fs.bytesWritten()); };
+    window.onPump = [this, &fs] { pumps.push_back({fs.bytesWritten(), stepsAt.size()}); };
   }
 };
 

@@ -124,7 +124,7 @@ TEST(FinishDecision, AfterAnEnterStartedSuccessTheSecondPressFinishes) {
   EXPECT_TRUE(m.journal.empty());
   EXPECT_EQ(m.state.bStartedByEnter, 0);
   m.press();
-  EXPECT_EQ(m.dialog.endings, std::vector<std::u16string>{u"endWithOk"});
+  EXPECT_EQ(m.window.endings, std::vector<std::u16string>{u"endWithOk"});
   EXPECT_EQ(m.only({u"shellExecute"}).size(), 1u);
 }
 
@@ -133,9 +133,9 @@ TEST(FinishDecision, AnEnterFlagLeftFromTheLicencePageCostsOnePress) {
   // the installation, and nothing cleared the flag in between.
   FinishCase m(withEnter(succeeded()));
   m.press();
-  EXPECT_TRUE(m.dialog.endings.empty());
+  EXPECT_TRUE(m.window.endings.empty());
   m.press();
-  EXPECT_EQ(m.dialog.endings.size(), 1u);
+  EXPECT_EQ(m.window.endings.size(), 1u);
 }
 
 // ---- The process scan -----------------------------------------------------------
@@ -210,7 +210,7 @@ TEST(Logoff, AFailedStartEndsTheDialogAndTheLastExplorerIsEnded) {
                          {u"explorer.exe", 0x300}, {u"svchost.exe", 0x400}};
   m.press();
   EXPECT_EQ(m.processes.terminated, std::vector<std::uint32_t>{0x300});
-  EXPECT_EQ(m.dialog.endings, (std::vector<std::u16string>{u"endDialog 0", u"endWithOk"}));
+  EXPECT_EQ(m.window.endings, (std::vector<std::u16string>{u"endDialog 0", u"endWithOk"}));
   EXPECT_EQ(m.session.logoffs, 1) << "the log-off happens all the same";
 }
 
@@ -321,14 +321,14 @@ TEST(Configure, OtherVersionsOnlyStartTheProductAndTidyUp) {
   EXPECT_EQ(m.only({u"addFontResource", u"openReadWrite", u"Create"}),
             std::vector<std::u16string>{u"addFontResource PALSCRI.TTF"});
   EXPECT_EQ(m.only({u"shellExecute"}).size(), 1u);
-  EXPECT_EQ(m.dialog.endings, std::vector<std::u16string>{u"endWithOk"});
+  EXPECT_EQ(m.window.endings, std::vector<std::u16string>{u"endWithOk"});
 }
 
 TEST(Configure, AFailedStartEndsTheDialogAndTheProcedureGoesOn) {
   FinishCase m(succeeded(), 6, 1);
   m.executor.instApp = 32;  // not greater than 32: a failure
   m.press();
-  EXPECT_EQ(m.dialog.endings, (std::vector<std::u16string>{u"endDialog 0", u"endWithOk"}));
+  EXPECT_EQ(m.window.endings, (std::vector<std::u16string>{u"endDialog 0", u"endWithOk"}));
   EXPECT_EQ(m.only({u"deleteFile C:\\Downloads\\PALSCRI.TTF"}).size(), 1u);
   EXPECT_EQ(m.state.bBusy, 0);
 }
@@ -339,14 +339,14 @@ TEST(Configure, AMarkerThatCannotBeOpenedIsSkipped) {
   m.press();
   EXPECT_FALSE(m.system.exists(kMarker));
   EXPECT_EQ(m.only({u"shellExecute"}).size(), 1u) << "the procedure goes on";
-  EXPECT_EQ(m.dialog.endings, std::vector<std::u16string>{u"endWithOk"});
+  EXPECT_EQ(m.window.endings, std::vector<std::u16string>{u"endWithOk"});
 }
 
 TEST(Configure, AFontsKeyThatCannotBeCreatedShowsTheBoxAndTheProductStillStarts) {
   FinishCase m(succeeded(), 6, 1);
   m.registry.failCalls(FakeRegistry::Op::Create, reg::kAccessDenied);
   m.press();
-  EXPECT_EQ(m.view.boxCaptions, (std::vector<std::u16string>{u"提示", u"提示"}));
+  EXPECT_EQ(m.window.boxCaptions, (std::vector<std::u16string>{u"提示", u"提示"}));
   EXPECT_EQ(m.only({u"shellExecute"}).size(), 1u);
 }
 

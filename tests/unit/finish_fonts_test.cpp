@@ -106,10 +106,10 @@ const std::vector<std::uint8_t>& bundleBytes() {
 
 struct FontMachine : FinishMachine {
   const std::vector<std::uint8_t>& bundle = bundleBytes();
-  ProgressMeter progress{view};
-  BlockCopier copier{system, view, progress};
+  ProgressMeter progress{window};
+  BlockCopier copier{system, window, progress};
   ArgumentRecorder recorder{registry};
-  FontStep step{system, system, fonts, recorder, view, state};
+  FontStep step{system, system, fonts, recorder, window, state};
   // The held setup file, the bundle somewhere inside it.
   static constexpr std::int64_t kBundleAt = 0x321;
   BundleSource source;
@@ -133,7 +133,7 @@ struct FontMachine : FinishMachine {
 
   // Bytes that went through the copier since the meter began.
   std::uint64_t bytesCopied() const {
-    return static_cast<std::uint64_t>(view.stepIts) * kBytesPerStep + progress.counter();
+    return static_cast<std::uint64_t>(window.stepIts) * kBytesPerStep + progress.counter();
   }
 
   std::vector<std::uint8_t> part(const payload::FontPart& p) const {
@@ -143,7 +143,7 @@ struct FontMachine : FinishMachine {
     const auto* file = system.file(path);
     return file != nullptr && *file == part(p);
   }
-  std::vector<std::u16string> statusTexts() const { return view.textsOf(ctl::kStatus); }
+  std::vector<std::u16string> statusTexts() const { return window.textsOf(ctl::kStatus); }
   std::vector<std::u16string> fontCalls() const { return fonts.calls; }
   std::vector<std::u16string> registeredNames() const {
     return registry.valueNames(reg::kLocalMachine, fonts::kFontsKey);
@@ -381,7 +381,7 @@ TEST(RegisterFont, HandsTheFileNameOverWithoutItsTerminator) {
   FinishMachine m;
   m.system.addFileOfSize(kFontDir + u"PALSCRI.TTF", 100);
   ArgumentRecorder recorder(m.registry);
-  FontRegistrar registrar(m.system, m.fonts, recorder, m.view);
+  FontRegistrar registrar(m.system, m.fonts, recorder, m.window);
   registrar.RegisterFont(u"PALSCRI.TTF", u"Palace Script MT(TrueType)");
 
   ASSERT_EQ(recorder.creates.size(), 1u);
@@ -396,12 +396,12 @@ TEST(RegisterFont, HandsTheFileNameOverWithoutItsTerminator) {
   EXPECT_EQ(recorder.sets[0].bytes.size(), 22u);
   EXPECT_EQ(m.fonts.loaded(kFontDir + u"PALSCRI.TTF"), 1) << "loaded from the font folder first";
   EXPECT_EQ(m.registry.openHandles(), 0u) << "the key is closed again";
-  EXPECT_TRUE(m.view.boxCaptions.empty());
+  EXPECT_TRUE(m.window.boxCaptions.empty());
 }
 
 TEST(RegisterFont, TheStoredValueReadsBackAsTheFileNameAndASecondCallOverwritesIt) {
   FinishMachine m;
-  FontRegistrar registrar(m.system, m.fonts, m.registry, m.view);
+  FontRegistrar registrar(m.system, m.fonts, m.registry, m.window);
   registrar.RegisterFont(u"PALSCRI.TTF", u"Palace Script MT(TrueType)");
   registrar.RegisterFont(u"PALSCRI.TTF", u"Palace Script MT(TrueType)");
   const auto value = m.registry.valueAt(reg::kLocalMachine, fonts::kFontsKey, u"Palace Script MT(TrueType)");
@@ -415,12 +415,12 @@ TEST(RegisterFont, TheStoredValueReadsBackAsTheFileNameAndASecondCallOverwritesI
 TEST(RegisterFont, AKeyThatCannotBeCreatedShowsTheBoxAndWritesNothing) {
   FinishMachine m;
   m.registry.failCalls(fakes::FakeRegistry::Op::Create, reg::kAccessDenied);
-  FontRegistrar registrar(m.system, m.fonts, m.registry, m.view);
+  FontRegistrar registrar(m.system, m.fonts, m.registry, m.window);
   registrar.RegisterFont(u"simfang.ttf", u"仿宋_GB2312(TrueType)");
-  const auto boxes = m.view.eventsOf(fakes::FakeWizardView::Kind::MessageBox);
+  const auto boxes = m.window.eventsOf(fakes::FakeMainWindow::Kind::MessageBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, u"失败！");
-  EXPECT_EQ(m.view.boxCaptions, std::vector<std::u16string>{u"提示"});
+  EXPECT_EQ(m.window.boxCaptions, std::vector<std::u16string>{u"提示"});
   EXPECT_EQ(boxes[0].a, 0) << "MB_OK";
   EXPECT_FALSE(m.registry.hasKey(reg::kLocalMachine, fonts::kFontsKey));
   EXPECT_EQ(m.only({u"addFontResource"}),

@@ -20,7 +20,7 @@
 #include "fakes/fake_session.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_system.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 
 namespace velkor::testing {
 
@@ -31,7 +31,7 @@ inline const std::u16string kInstall = u"C:\\Program Files\\VelkorCrypt\\";
 
 struct FinishMachine {
   fakes::FakeSystem system;
-  fakes::FakeWizardView view;
+  fakes::FakeMainWindow window;
   fakes::FakeRegistry registry;
   fakes::FakeFontTable fonts{system};
   fakes::FakeLibraries libraries{system};
@@ -40,13 +40,12 @@ struct FinishMachine {
   fakes::FakeProcesses processes;
   fakes::FakeShellExecutor executor{processes};
   fakes::FakeSession session;
-  fakes::FakeCompletionView dialog;
   WizardState state;
   std::vector<std::u16string> journal;
 
   FinishMachine() {
     system.journal = &journal;
-    view.journal = &journal;
+    window.journal = &journal;
     registry.journal = &journal;
     fonts.journal = &journal;
     libraries.journal = &journal;
@@ -55,7 +54,6 @@ struct FinishMachine {
     processes.journal = &journal;
     executor.journal = &journal;
     session.journal = &journal;
-    dialog.journal = &journal;
     system.addDirectory(u"C:\\windows\\Fonts");
     system.addDirectory(u"C:\\Program Files\\VelkorCrypt");
     system.addDirectory(u"C:\\Downloads");
@@ -66,11 +64,11 @@ struct FinishMachine {
   void setVersion(std::uint32_t major, std::uint32_t minor) { system.version = {major, minor, 0, 2}; }
 
   Removal removal() {
-    return Removal(system, system, fonts, libraries, registry, folders, system, view);
+    return Removal(system, system, fonts, libraries, registry, folders, system, window);
   }
   Completion completion() {
     return Completion(Completion::Ports{system, system, fonts, registry, system, executor,
-                                        processes, session, view, dialog},
+                                        processes, session, window},
                       state);
   }
 

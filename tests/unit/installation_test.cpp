@@ -31,7 +31,7 @@ struct Installed : FinishMachine {
   void run() {
     SetupFile setup = holdSetupFile(system);
     Installation installation(InstallationPorts{system, registry, fonts, libraries, folders, links},
-                              view, state, computeMachineNumber(system.serial), setup);
+                              window, state, computeMachineNumber(system.serial), setup);
     installation.run();
   }
 
@@ -85,7 +85,7 @@ TEST(Installation, FirstInstallOnWindows7WithoutFonts) {
   EXPECT_EQ(m.system.file(kInstall + u"simfang.ttf")->size(), 3'996'872u);
   EXPECT_EQ(m.system.file(kFontDir + u"simfang.ttf")->size(), 3'996'872u);
   EXPECT_EQ(m.system.file(kFontDir + u"PALSCRI.TTF")->size(), 51'404u);
-  EXPECT_EQ(m.view.position(), 655);
+  EXPECT_EQ(m.window.position(), 655);
   EXPECT_EQ(m.system.openFileCount(), 0u);
 }
 
@@ -100,7 +100,7 @@ TEST(Installation, FirstInstallOnVistaLogsOffAfterwards) {
   EXPECT_EQ(m.stringAt(reg::kLocalMachine, u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
                        u"Palace Script MT(TrueType)"),
             u"PALSCRI.TTF");
-  EXPECT_EQ(m.view.position(), 615);
+  EXPECT_EQ(m.window.position(), 615);
 }
 
 TEST(Installation, FirstInstallOnXpLeavesTheFirstRunMarker) {
@@ -113,7 +113,7 @@ TEST(Installation, FirstInstallOnXpLeavesTheFirstRunMarker) {
   ASSERT_NE(m.system.file(kInstall + u"FirstRun.txt"), nullptr);
   EXPECT_EQ(m.system.file(kInstall + u"FirstRun.txt")->size(), 20u);
   EXPECT_EQ(m.system.file(kFontDir + u"MSYH.TTF")->size(), 15'044'440u);
-  EXPECT_EQ(m.view.position(), 766);
+  EXPECT_EQ(m.window.position(), 766);
 }
 
 TEST(Installation, ARunningProgramStopsItBeforeFontsRegistryAndShortcuts) {
@@ -127,7 +127,7 @@ TEST(Installation, ARunningProgramStopsItBeforeFontsRegistryAndShortcuts) {
   m.run();
   EXPECT_EQ(m.state.bInstallFailed, 1);
   EXPECT_EQ(m.state.bInstalling, 0);
-  EXPECT_EQ(m.view.text(1002).value_or(u""), payload::kMembers[4].destination);
+  EXPECT_EQ(m.window.text(1002).value_or(u""), payload::kMembers[4].destination);
   EXPECT_FALSE(m.registry.hasKey(reg::kClassesRoot, u"SMVersions"));
   EXPECT_FALSE(m.system.exists(kDesktop + u"\\Velkor超级文件加密器.lnk"));
   EXPECT_FALSE(m.system.exists(payload::kMembers[5].destination));

@@ -8,14 +8,14 @@
 
 #include "engine/registry_config.h"
 #include "fakes/fake_registry.h"
-#include "fakes/fake_wizard_view.h"
-#include "platform/wizard_view.h"
+#include "fakes/fake_main_window.h"
+#include "platform/main_window.h"
 
 namespace {
 
 using velkor::fakes::FakeRegistry;
-using velkor::fakes::FakeWizardView;
-using Kind = FakeWizardView::Kind;
+using velkor::fakes::FakeMainWindow;
+using Kind = FakeMainWindow::Kind;
 namespace reg = velkor::reg;
 namespace rc = velkor::regconfig;
 using Op = FakeRegistry::Op;
@@ -122,7 +122,7 @@ class RegistryConfigTest : public ::testing::Test {
   }
 
   FakeRegistry fake;
-  FakeWizardView view;
+  FakeMainWindow view;
   std::vector<std::u16string> journal;  // registry calls and window calls, in order
 };
 
@@ -304,7 +304,7 @@ TEST_F(RegistryConfigTest, AnUpgradeFromAnotherMarkerRewritesItAndResetsSilently
   for (const std::u16string old : {u"4.2", u"5.00", u"5.0 ", u"5"}) {
     SCOPED_TRACE(::testing::Message() << "marker of " << old.size() << " units");
     FakeRegistry registry;
-    FakeWizardView window;
+    FakeMainWindow window;
     registry.putString(reg::kClassesRoot, u"SMVersions", u"Versions", old);
     registry.putString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
     registry.putString(reg::kCurrentUser, kLockKey, u"Lockpw", u"old");
@@ -356,7 +356,7 @@ TEST_F(RegistryConfigTest, TheMarkerIsReadWithACapacityOf150Bytes) {
 
   // Two bytes more and the read fails: the marker is rewritten, the password reset.
   FakeRegistry registry;
-  FakeWizardView window;
+  FakeMainWindow window;
   registry.putString(reg::kClassesRoot, u"SMVersions", u"Versions", fits + u'x');
   registry.putString(reg::kCurrentUser, kLockKey, u"Lockpa", u"1");
   rc::writeRegistryConfiguration(registry, window, kMachine);
@@ -376,7 +376,7 @@ TEST_F(RegistryConfigTest, TheFlagIsReadFromItsOwnKeyOnly) {
 
 TEST_F(RegistryConfigTest, TheLockPasswordDependsOnTheMachineNumberOnly) {
   FakeRegistry a, b, c;
-  FakeWizardView va, vb, vc;
+  FakeMainWindow va, vb, vc;
   rc::writeRegistryConfiguration(a, va, -1);
   rc::writeRegistryConfiguration(b, vb, -1);
   rc::writeRegistryConfiguration(c, vc, 8);

@@ -22,36 +22,7 @@
 namespace velkor::wizard {
 namespace {
 
-using Kind = fakes::FakeWizardView::Kind;
-
-class FakeWindow : public WizardWindow {
- public:
-  bool shown = true;
-  bool closeItemEnabled = true;
-  int sounds = 0;
-  std::vector<std::u16string> calls;
-
-  void showWindow(bool visible) override {
-    shown = visible;
-    calls.push_back(visible ? u"showWindow 1" : u"showWindow 0");
-  }
-  void moveControl(int control, int dx, int dy) override {
-    calls.push_back(u"moveControl");
-    moves.push_back({control, dx, dy});
-  }
-  void playSound() override {
-    ++sounds;
-    calls.push_back(u"playSound");
-  }
-  void enableCloseItem(bool enabled) override {
-    closeItemEnabled = enabled;
-    calls.push_back(enabled ? u"closeItem 1" : u"closeItem 0");
-  }
-  struct MoveCall {
-    int control, dx, dy;
-  };
-  std::vector<MoveCall> moves;
-};
+using Kind = fakes::FakeMainWindow::Kind;
 
 // Plays the user's part on the licence page: one scripted outcome per run.
 class ScriptedLicence : public LicencePage {
@@ -73,7 +44,7 @@ class ScriptedLicence : public LicencePage {
 class FakeInstaller : public Installer {
  public:
   enum class Result { kSuccess, kFailure, kFirstInstallOnVista };
-  FakeInstaller(WizardView& view, WizardState& state) : view_(view), state_(state) {}
+  FakeInstaller(MainWindow& window, WizardState& state) : window_(window), state_(state) {}
   Result result = Result::kSuccess;
   int runs = 0;
   std::function<void()> whileRunning;
@@ -84,7 +55,7 @@ class FakeInstaller : public Installer {
     if (whileRunning) whileRunning();
     switch (result) {
       case Result::kFailure:
-        showInstallFailure(view_, state_, u"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe",
+        showInstallFailure(window_, state_, u"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe",
                            text::kProgramInUse);
         return;
       case Result::kFirstInstallOnVista:
@@ -98,7 +69,7 @@ class FakeInstaller : public Installer {
   }
 
  private:
-  WizardView& view_;
+  MainWindow& window_;
   WizardState& state_;
 };
 
@@ -116,18 +87,17 @@ class RealFinisher : public Finisher {
 };
 
 struct Wizard : velkor::testing::FinishMachine {
-  FakeWindow window;
   ScriptedLicence licence;
-  FakeInstaller installer{view, state};
+  FakeInstaller installer{window, state};
   RealFinisher finisher{completion()};
-  WizardFlow flow{WizardFlow::Ports{view, window, dialog, system, licence, installer, finisher}, state};
+  WizardFlow flow{WizardFlow::Ports{window, system, licence, installer, finisher}, state};
 
   explicit Wizard(std::uint32_t major = 6, std::uint32_t minor = 1, std::uint32_t platform = 2) {
     system.version = {major, minor, 0, platform};
     processes.running = {{u"explorer.exe", 0x100}};
   }
 
-  std::vector<std::u16string> endings() const { return dialog.endings; }
+  std::vector<std::u16string> endings() const { return window.endings; }
   bool productStarted() const { return !executor.requests.empty(); }
   // Accepts the licence by clicking Next.
   void installByClick(FakeInstaller::Result result = FakeInstaller::Result::kSuccess) {
@@ -188,7 +158,7 @@ TEST(WizardFlow, ALicencePageLeftWithoutAcceptanceChangesOnlyTheEnterFlag) {
     SCOPED_TRACE(byEnter ? "Enter" : "Next button");
     Wizard w;
     const WizardState before = w.state;
-    const std::size_t viewEvents = w.view.events.size();
+    const std::size_t viewEvents = w.window.events.size();
     if (byEnter) w.flow.onKeyDown(Key::kEnter);
     else w.flow.onNext();
     WizardState expected = before;
@@ -196,8 +166,8 @@ TEST(WizardFlow, ALicencePageLeftWithoutAcceptanceChangesOnlyTheEnterFlag) {
     EXPECT_TRUE(sameFlags(w.state, expected));
     EXPECT_EQ(w.installer.runs, 0);
     // Only the repaint after the page: no text or visibility changed.
-    ASSERT_EQ(w.view.events.size(), viewEvents + 1);
-    EXPECT_EQ(w.view.events.back().kind, Kind::UpdateWindow);
+    ASSERT_EQ(w.window.events.size(), viewEvents + 1);
+    EXPECT_EQ(w.window.events.back().kind, Kind::UpdateWindow);
     EXPECT_EQ(w.window.calls, (std::vector<std::u16string>{u"showWindow 0", u"showWindow 1"}));
   }
 }
@@ -231,20 +201,20 @@ TEST(WizardFlow, ARefusedSystemShowsTheRefusalPage) {
     Wizard w(c.major, c.minor, c.platform);
     EXPECT_FALSE(w.flow.applyVersionGate());
     // In this order: title, notice, system line, status, Next hidden, caption.
-    ASSERT_EQ(w.view.events.size(), 6u);
-    EXPECT_EQ(w.view.textsOf(1003), (std::vector<std::u16string>{u"Velkor超级文件加密器 安装向导提示"}));
-    EXPECT_EQ(w.view.events[0].control, 1003);
-    EXPECT_EQ(w.view.events[1].control, 1002);
-    EXPECT_EQ(w.view.events[1].text, u"说明：本软件仅适用于Windows XP 或 Vista 操作系统。");
-    EXPECT_EQ(w.view.events[2].control, 1004);
-    EXPECT_EQ(w.view.events[2].text, c.line);
-    EXPECT_EQ(w.view.events[3].control, 1005);
-    EXPECT_EQ(w.view.events[3].text, u"安装失败！");
-    EXPECT_EQ(w.view.events[4].kind, Kind::Show);
-    EXPECT_EQ(w.view.events[4].control, 1000);
-    EXPECT_EQ(w.view.events[4].a, 0);
-    EXPECT_EQ(w.view.events[5].control, 1001);
-    EXPECT_EQ(w.view.events[5].text, u"确定");
+    ASSERT_EQ(w.window.events.size(), 6u);
+    EXPECT_EQ(w.window.textsOf(1003), (std::vector<std::u16string>{u"Velkor超级文件加密器 安装向导提示"}));
+    EXPECT_EQ(w.window.events[0].control, 1003);
+    EXPECT_EQ(w.window.events[1].control, 1002);
+    EXPECT_EQ(w.window.events[1].text, u"说明：本软件仅适用于Windows XP 或 Vista 操作系统。");
+    EXPECT_EQ(w.window.events[2].control, 1004);
+    EXPECT_EQ(w.window.events[2].text, c.line);
+    EXPECT_EQ(w.window.events[3].control, 1005);
+    EXPECT_EQ(w.window.events[3].text, u"安装失败！");
+    EXPECT_EQ(w.window.events[4].kind, Kind::Show);
+    EXPECT_EQ(w.window.events[4].control, 1000);
+    EXPECT_EQ(w.window.events[4].a, 0);
+    EXPECT_EQ(w.window.events[5].control, 1001);
+    EXPECT_EQ(w.window.events[5].text, u"确定");
     EXPECT_TRUE(sameFlags(w.state, WizardState{})) << "no flag is set by a refusal";
     EXPECT_TRUE(w.window.calls.empty()) << "animations, layout and window stay";
   }
@@ -269,7 +239,7 @@ TEST(WizardFlow, AcceptedSystemsKeepTheWelcomePage) {
   for (auto [major, minor] : {std::pair<std::uint32_t, std::uint32_t>{5, 1}, {6, 0}, {6, 1}, {6, 2}}) {
     Wizard w(major, minor);
     EXPECT_TRUE(w.flow.applyVersionGate());
-    EXPECT_TRUE(w.view.events.empty());
+    EXPECT_TRUE(w.window.events.empty());
   }
 }
 
@@ -278,11 +248,11 @@ TEST(WizardFlow, AcceptedSystemsKeepTheWelcomePage) {
 TEST(WizardFlow, AcceptanceSetsUpTheProgressPageBeforeTheSequenceRuns) {
   Wizard w;
   WizardState atStart;
-  std::vector<fakes::FakeWizardView::Event> eventsAtStart;
+  std::vector<fakes::FakeMainWindow::Event> eventsAtStart;
   std::vector<std::u16string> windowAtStart;
   w.installer.whileRunning = [&] {
     atStart = w.state;
-    eventsAtStart = w.view.events;
+    eventsAtStart = w.window.events;
     windowAtStart = w.window.calls;
   };
   w.installByClick();
@@ -350,7 +320,7 @@ TEST(WizardFlow, AnErrorThrownInsideTheInstallationEndsItAsAFailedOne) {
     machine.operations.fontStep = [&](VersionClass, BlockCopier&, const BundleSource&) { raise(); };
     machine.hold();
     w.installer.whileRunning = [&] {
-      InstallSequence(machine.system, w.view, w.state, machine.operations, machine.setup, machine.config).run();
+      InstallSequence(machine.system, w.window, w.state, machine.operations, machine.setup, machine.config).run();
     };
     std::u16string traced;
     trace::Sink previous = trace::setSink([&](std::u16string_view text) { traced += text; });
@@ -358,10 +328,10 @@ TEST(WizardFlow, AnErrorThrownInsideTheInstallationEndsItAsAFailedOne) {
     trace::setSink(previous);
 
     EXPECT_NE(machine.system.file(machine.members[0].destination), nullptr) << "the throw came mid-way";
-    EXPECT_EQ(w.view.text(1002), paths::kInstallDirectory);
-    EXPECT_EQ(w.view.text(1004), text::kWriteFailed);
-    EXPECT_EQ(w.view.text(1001), u"确定");
-    EXPECT_FALSE(w.view.isVisible(1000));
+    EXPECT_EQ(w.window.text(1002), paths::kInstallDirectory);
+    EXPECT_EQ(w.window.text(1004), text::kWriteFailed);
+    EXPECT_EQ(w.window.text(1001), u"确定");
+    EXPECT_FALSE(w.window.isVisible(1000));
     EXPECT_EQ(w.state.bInstalling, 0);
     EXPECT_EQ(w.state.bInstallFailed, 1);
     EXPECT_EQ(w.state.bBusy, 0) << "close requests are no longer blocked";
@@ -396,11 +366,11 @@ TEST(WizardFlow, TheFinishPageTextsFollowTheVersion) {
     SCOPED_TRACE(c.name);
     Wizard w(c.major, c.minor);
     w.installByClick();
-    EXPECT_EQ(w.view.text(1001), u"完成");
-    EXPECT_EQ(w.view.text(1002), u"本软件已成功安装到您的电脑中。");
-    EXPECT_EQ(w.view.text(1004), u"安装完毕OK.");
-    EXPECT_EQ(w.view.text(1005), c.line3);
-    EXPECT_EQ(w.view.text(1012), c.status);
+    EXPECT_EQ(w.window.text(1001), u"完成");
+    EXPECT_EQ(w.window.text(1002), u"本软件已成功安装到您的电脑中。");
+    EXPECT_EQ(w.window.text(1004), u"安装完毕OK.");
+    EXPECT_EQ(w.window.text(1005), c.line3);
+    EXPECT_EQ(w.window.text(1012), c.status);
     ASSERT_EQ(w.window.moves.size(), c.line3MovesDown ? 1u : 0u);
     if (c.line3MovesDown) {
       EXPECT_EQ(w.window.moves[0].control, 1005);
@@ -412,7 +382,7 @@ TEST(WizardFlow, TheFinishPageTextsFollowTheVersion) {
     EXPECT_EQ(w.state.bInstallDone, 1);
     EXPECT_EQ(w.state.bInstalling, 0);
     EXPECT_EQ(w.state.bBusy, 1) << "cleared only by the finish";
-    EXPECT_EQ(w.view.events.back().kind, Kind::UpdateWindow);
+    EXPECT_EQ(w.window.events.back().kind, Kind::UpdateWindow);
     EXPECT_TRUE(w.endings().empty()) << "the finish page waits for the user";
   }
 }
@@ -420,9 +390,9 @@ TEST(WizardFlow, TheFinishPageTextsFollowTheVersion) {
 TEST(WizardFlow, APendingLogOffShowsTheLogOffTextsAndFinishesByLoggingOff) {
   Wizard w(6, 0);
   w.installByClick(FakeInstaller::Result::kFirstInstallOnVista);
-  EXPECT_EQ(w.view.text(1004), u"首次安装必须注销才能正确配置。");
-  EXPECT_EQ(w.view.text(1005), u"现准备注销, 请关闭所有窗口. . .");
-  EXPECT_EQ(w.view.text(1012), u"警告：如果你的杀毒软件拦截了本软件，请予放行。");
+  EXPECT_EQ(w.window.text(1004), u"首次安装必须注销才能正确配置。");
+  EXPECT_EQ(w.window.text(1005), u"现准备注销, 请关闭所有窗口. . .");
+  EXPECT_EQ(w.window.text(1012), u"警告：如果你的杀毒软件拦截了本软件，请予放行。");
   w.flow.onCancelOrFinish();  // "完成"
   EXPECT_EQ(w.session.logoffs, 1) << "the log-off procedure ran";
   EXPECT_EQ(w.endings(), kEndWithOk);
@@ -453,7 +423,7 @@ TEST(WizardFlow, AnInstallationStartedWithEnterStaysOnTheFinishPageUntilTheNextC
   w.installer.result = FakeInstaller::Result::kSuccess;
   w.licence.outcomes.push_back(LicenceOutcome::kAccepted);
   w.flow.onKeyDown(Key::kEnter);
-  EXPECT_EQ(w.view.text(1001), u"完成");
+  EXPECT_EQ(w.window.text(1001), u"完成");
   EXPECT_TRUE(w.endings().empty()) << "the call in the same key press only cleared the flag";
   EXPECT_EQ(w.state.bStartedByEnter, 0);
   EXPECT_FALSE(w.productStarted());
@@ -479,12 +449,12 @@ TEST(WizardFlow, AnEarlierEnterThatDidNotInstallCostsTheFirstFinishPress) {
 TEST(WizardFlow, TheFailurePageKeepsTheSequencesTextsAndTheGreyCloseItem) {
   Wizard w;
   w.installByClick(FakeInstaller::Result::kFailure);
-  EXPECT_EQ(w.view.text(1003), u"Velkor超级文件加密器 安装向导提示");
-  EXPECT_EQ(w.view.text(1002), u"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe");
-  EXPECT_EQ(w.view.text(1004), text::kProgramInUse);
-  EXPECT_EQ(w.view.text(1012), u"安装失败！");
-  EXPECT_EQ(w.view.text(1001), u"确定");
-  EXPECT_FALSE(w.view.isVisible(1000));
+  EXPECT_EQ(w.window.text(1003), u"Velkor超级文件加密器 安装向导提示");
+  EXPECT_EQ(w.window.text(1002), u"C:\\Program Files\\VelkorCrypt\\VelkorCrypt.exe");
+  EXPECT_EQ(w.window.text(1004), text::kProgramInUse);
+  EXPECT_EQ(w.window.text(1012), u"安装失败！");
+  EXPECT_EQ(w.window.text(1001), u"确定");
+  EXPECT_FALSE(w.window.isVisible(1000));
   EXPECT_FALSE(w.window.closeItemEnabled) << "the close box stays disabled";
   EXPECT_EQ(w.window.sounds, 1);
   EXPECT_EQ(w.state.bBusy, 0);
@@ -514,7 +484,7 @@ TEST(WizardFlow, AFailedInstallationStartedWithEnterStaysOnTheFailurePage) {
   w.installer.result = FakeInstaller::Result::kFailure;
   w.licence.outcomes.push_back(LicenceOutcome::kAccepted);
   w.flow.onKeyDown(Key::kEnter);
-  EXPECT_EQ(w.view.text(1001), u"确定");
+  EXPECT_EQ(w.window.text(1001), u"确定");
   EXPECT_TRUE(w.endings().empty()) << "shown until the user acts";
   EXPECT_EQ(w.state.bStartedByEnter, 0);
   w.flow.onKeyDown(Key::kEnter);

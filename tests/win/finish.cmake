@@ -27,15 +27,11 @@ velkor_wine_test(finish.removal_real win_finish_test VERSIONS winxp vista win7
 velkor_wine_test(finish.processes_real win_finish_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=RealProcesses.* ENV ${finish_env})
 
-# The dialog's endings on a framework dialog, and the log-off request (its own
-# program and prefix: the request reaches every window of the prefix).
-if(VELKOR_WIN32)
-  enable_language(RC)
-endif()
+# The log-off request (its own program and prefix: the request reaches every
+# window of the prefix). The dialog's endings are the main window's port's
+# (tests/win/ui.cmake).
 velkor_wine_program(win_finish_session_test
-  SOURCES finish_session_win_test.cpp finish_session_test.rc
+  SOURCES finish_session_win_test.cpp
   LIBS velkor_platform velkor_framework gtest_main)
-velkor_wine_test(finish.dialog_endings win_finish_session_test VERSIONS win7
-  ARGS --gtest_brief=1 --gtest_filter=DialogEndings.*)
 velkor_wine_test(finish.logoff_real win_finish_session_test VERSIONS win7
   ARGS --gtest_brief=1 --gtest_filter=Logoff.*)

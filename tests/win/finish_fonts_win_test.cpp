@@ -9,7 +9,7 @@
 #include "engine/planned_total.h"
 #include "engine/progress_meter.h"
 #include "engine/version_class.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 #include "lib/wine_env.h"
 #include "platform/win32_finish_ports.h"
 #include "platform/win32_registry.h"
@@ -35,7 +35,7 @@ struct RealFonts : ::testing::Test {
   Win32System system;
   Win32FontTable fonts;
   win32::Win32Registry registry;
-  fakes::FakeWizardView view;
+  fakes::FakeMainWindow view;
   WizardState state;
   std::vector<std::uint8_t> bundle;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/removal.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 #include "lib/wine_env.h"
 #include "platform/win32_finish_ports.h"
 #include "platform/win32_registry.h"
@@ -50,7 +50,7 @@ struct RealRemoval : ::testing::Test {
   Win32Libraries libraries;
   Win32SpecialFolders folders;
   win32::Win32Registry registry;
-  fakes::FakeWizardView view;
+  fakes::FakeMainWindow view;
   std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
   std::wstring programs = specialFolder(CSIDL_PROGRAMS);
 
@@ -101,7 +101,7 @@ TEST_F(RealRemoval, EveryGenerationsKeysLinksAndFilesGo) {
                               L"\\卸载Velkor软件.lnk"})
     EXPECT_FALSE(fileExists(desktop + link));
   EXPECT_FALSE(fileExists(programs + L"\\VelkorCrypt")) << "the emptied program group goes";
-  EXPECT_EQ(view.eventsOf(fakes::FakeWizardView::Kind::UpdateWindow).size(), 2u);
+  EXPECT_EQ(view.eventsOf(fakes::FakeMainWindow::Kind::UpdateWindow).size(), 2u);
 }
 
 TEST_F(RealRemoval, AProgramGroupWithOtherEntriesStays) {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "engine/registry_config.h"
-#include "fakes/fake_wizard_view.h"
+#include "fakes/fake_main_window.h"
 #include "platform/win32_registry.h"
 #include "win/registry_raw.h"
 
 namespace {
 
-using velkor::fakes::FakeWizardView;
-using Kind = FakeWizardView::Kind;
+using velkor::fakes::FakeMainWindow;
+using Kind = FakeMainWindow::Kind;
 
 constexpr std::int32_t kMachine = 5;
 
@@ -53,7 +53,7 @@ class RegistryConfigOnWine : public ::testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, kLockKey);
   }
 
-  void run(FakeWizardView& view) {
+  void run(FakeMainWindow& view) {
     velkor::regconfig::writeRegistryConfiguration(registry_, view, kMachine);
   }
 
@@ -70,7 +70,7 @@ class RegistryConfigOnWine : public ::testing::Test {
 
 TEST_F(RegistryConfigOnWine, FirstInstallWritesEveryEntry) {
   ASSERT_EQ(get(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions").status, ERROR_FILE_NOT_FOUND);
-  FakeWizardView view;
+  FakeMainWindow view;
   run(view);
   expectString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"5.0");
   expectString(HKEY_CLASSES_ROOT, L"VKA 加密档案\\defaultIcon", nullptr, kIcon);
@@ -96,10 +96,10 @@ TEST_F(RegistryConfigOnWine, FirstInstallWritesEveryEntry) {
 }
 
 TEST_F(RegistryConfigOnWine, ReinstallOverTheSameVersionKeepsTheLockPassword) {
-  FakeWizardView first;
+  FakeMainWindow first;
   run(first);
   rawSetString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", L"set by the user");
-  FakeWizardView again;
+  FakeMainWindow again;
   run(again);
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", L"set by the user");
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"1");
@@ -111,7 +111,7 @@ TEST_F(RegistryConfigOnWine, AnEmptyFlagResetsThePasswordWithOneNotice) {
   rawSetString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"5.0");
   rawSetString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"");
   rawSetString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", L"set by the user");
-  FakeWizardView view;
+  FakeMainWindow view;
   run(view);
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", expectedLockPassword());
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"1");
@@ -126,7 +126,7 @@ TEST_F(RegistryConfigOnWine, AnUpgradeRewritesTheMarkerAndResetsSilently) {
   rawSetString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"4.2");
   rawSetString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"1");
   rawSetString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", L"set by the user");
-  FakeWizardView view;
+  FakeMainWindow view;
   run(view);
   expectString(HKEY_CLASSES_ROOT, L"SMVersions", L"Versions", L"5.0");
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", expectedLockPassword());
@@ -138,7 +138,7 @@ TEST_F(RegistryConfigOnWine, AFlagOfAnotherTypeIsUnreadable) {
   const DWORD one = 1;
   ASSERT_EQ(velkor::rawreg::set(HKEY_CURRENT_USER, kLockKey, L"Lockpa", REG_DWORD, &one, sizeof one),
             ERROR_SUCCESS);
-  FakeWizardView view;
+  FakeMainWindow view;
   run(view);
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpa", L"1");
   expectString(HKEY_CURRENT_USER, kLockKey, L"Lockpw", expectedLockPassword());

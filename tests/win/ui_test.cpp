@@ -157,7 +157,7 @@ TEST_F(Fixture, KeysAndCloseRequestsPumpedDuringTheInstallationAreIgnored) {
     window.PostMessage(WM_KEYDOWN, VK_RETURN, 0);
     window.PostMessage(WM_CLOSE);
     ::PostMessageW(window.GetDlgItem(1001), BM_CLICK, 0, 0);  // "稍后..."
-    window.pumpMessages();  // as the copy does after every block
+    window.mainWindow().pumpMessages();  // as the copy does after every block
     aliveAfterPump = window.IsWindowVisible();
   };
   window.init = [&](MainWindowRun& w) {
@@ -181,7 +181,7 @@ TEST_F(Fixture, AClickOnTheHiddenNextButtonDuringTheInstallationStartsNothing) {
     HWND next = window.GetDlgItem(1000);
     nextHidden = !IsWindowVisible(next);
     ::PostMessageW(next, BM_CLICK, 0, 0);  // as another program can
-    window.pumpMessages();
+    window.mainWindow().pumpMessages();
     licenceRunsAfterPump = licence.runs;
   };
   window.init = [&](MainWindowRun& w) {
@@ -418,7 +418,7 @@ TEST(Image, ImportsOnlySystemLibrariesAndHasDepAndAslr) {
 TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
   MainWindowRun window(state, overrides());
   window.init = [&](MainWindowRun& w) {
-    w.playSound();
+    w.mainWindow().playSound();
     HMODULE winmm = GetModuleHandleW(L"winmm.dll");
     ASSERT_NE(winmm, nullptr) << "loaded at run time for the sound";
     wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};

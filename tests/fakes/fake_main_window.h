@@ -1,21 +1,32 @@
-// A WizardView for unit tests: keeps each control's last text and visibility,
-// records every call except pumps (counted), and models the progress bar's
-// position as the common control moves it.
+// The main window for unit tests: keeps each control's last text, visibility
+// and rectangle, models the progress bar's position as the common control
+// moves it, the window's visibility, the Close item, the animations and how
+// the dialog ended. Records every call except pumps (counted): the controls'
+// and the bar's in `events`, the window's own in `calls`, the endings in
+// `endings`; each also as one journal line.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "platform/wizard_view.h"
+#include "fakes/finish_journal.h"
+#include "platform/main_window.h"
+#include "wizard/appearance.h"
 
 namespace velkor::fakes {
 
-class FakeWizardView : public WizardView {
+class FakeMainWindow : public MainWindow {
  public:
+  // The results the framework's dialog ends with: IDOK, and IDCANCEL from
+  // its default close handling.
+  static constexpr int kOk = 1;
+  static constexpr int kCancel = 2;
+
   enum class Kind { Text, Show, Range, Step, Pos, StepIt, MessageBox, UpdateWindow, StopAnimation };
   struct Event {
     Kind kind;
@@ -25,7 +36,7 @@ class FakeWizardView : public WizardView {
     int b = 0;            // Range: upper
   };
 
-  // --- WizardView ---------------------------------------------------------
+  // --- Controls and the bar -----------------------------------------------
   void setText(int control, const std::u16string& text) override {
     texts[control] = text;
     record(event(Kind::Text, control, text));
@@ -68,7 +79,46 @@ class FakeWizardView : public WizardView {
     return messageBoxResult;
   }
   void updateWindow() override { record(event(Kind::UpdateWindow)); }
-  void stopAnimation(int control) override { record(event(Kind::StopAnimation, control)); }
+  void stopAnimation(int control) override {
+    stopped.insert(control);
+    record(event(Kind::StopAnimation, control));
+  }
+  void moveControl(int control, int dx, int dy) override {
+    wizard::Rect& r = rects[control];
+    r.left += dx;
+    r.top += dy;
+    moves.push_back({control, dx, dy});
+    call(u"moveControl " + number(control) + u" " + number(dx) + u" " + number(dy));
+  }
+
+  // --- The window -----------------------------------------------------------
+  void showWindow(bool visible) override {
+    shown = visible;
+    call(visible ? u"showWindow 1" : u"showWindow 0");
+  }
+  void playSound() override {
+    ++sounds;
+    call(u"playSound");
+  }
+  void enableCloseItem(bool enabled) override {
+    closeItemEnabled = enabled;
+    call(enabled ? u"closeItem 1" : u"closeItem 0");
+  }
+
+  // --- Endings: the last one given sets the result ---------------------------
+  void endWithOk() override {
+    result = kOk;
+    ending(u"endWithOk");
+  }
+  void endDialog(int code) override {
+    result = code;
+    ending(u"endDialog " + number(code));
+  }
+  void sendCloseCommand() override {
+    ending(u"sendCloseCommand");
+    if (onCloseCommand) onCloseCommand();
+    else result = kCancel;
+  }
 
   // --- Inspection ---------------------------------------------------------
   std::map<int, std::u16string> texts;
@@ -82,6 +132,21 @@ class FakeWizardView : public WizardView {
   std::function<void()> onStepIt;
   // Every recorded call is also appended here, shared with other fakes.
   std::vector<std::u16string>* journal = nullptr;
+
+  bool shown = true;
+  bool closeItemEnabled = true;
+  int sounds = 0;
+  std::vector<std::u16string> calls;  // "showWindow 0", "closeItem 1", ...
+  struct MoveCall {
+    int control, dx, dy;
+  };
+  std::vector<MoveCall> moves;
+  std::map<int, wizard::Rect> rects;  // from (0, 0, 0, 0), as moved
+  std::set<int> stopped;              // animations stopped
+  std::vector<std::u16string> endings;  // "endWithOk", "endDialog 0", "sendCloseCommand"
+  std::optional<int> result;            // how the dialog ended, if it did
+  // The dialog's close handling; without one it ends with kCancel.
+  std::function<void()> onCloseCommand;
 
   std::optional<std::u16string> text(int control) const {
     auto it = texts.find(control);
@@ -114,19 +179,18 @@ class FakeWizardView : public WizardView {
   }
   int clamp(int pos) const { return pos < lower_ ? lower_ : pos > upper_ ? upper_ : pos; }
   void record(Event e) {
-    if (journal) journal->push_back(describe(e));
+    note(journal, describe(e));
     events.push_back(std::move(e));
   }
-  static std::u16string number(int v) {
-    std::u16string s;
-    const bool negative = v < 0;
-    unsigned u = negative ? 0u - static_cast<unsigned>(v) : static_cast<unsigned>(v);
-    do {
-      s.insert(s.begin(), static_cast<char16_t>(u'0' + u % 10));
-      u /= 10;
-    } while (u != 0);
-    return negative ? u"-" + s : s;
+  void call(const std::u16string& line) {
+    calls.push_back(line);
+    note(journal, line);
   }
+  void ending(const std::u16string& line) {
+    endings.push_back(line);
+    note(journal, line);
+  }
+  static std::u16string number(int v) { return numberText(v); }
   static std::u16string describe(const Event& e) {
     switch (e.kind) {
       case Kind::Text: return u"setText " + number(e.control) + u" " + e.text;
