@@ -11,7 +11,7 @@ if(TARGET velkor_image AND TARGET Velkorsetup_file)
   endif()
   velkor_bench(wizard_start bench_wizard_start
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/wizard_start.cpp
-    LIBS velkor_gif velkor_framework ole32 oleaut32 uuid
+    LIBS velkor_gif velkor_framework velkor_window_driver ole32 oleaut32 uuid
     ARGS ${PROJECT_BINARY_DIR}/src/app/Velkorsetup.exe $<TARGET_FILE:bench_minimal_dialog>)
   if(VELKOR_WIN32)
     target_link_options(bench_wizard_start PRIVATE -municode)

@@ -31,10 +31,10 @@ using wintest::fileExists;
 using wintest::readFile;
 using wintest::wide;
 
-std::wstring fontsFolder() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return std::wstring(dir) + L"\\Fonts";
+// The font folder itself, for calls that take a folder.
+std::wstring fontsFolderItself() {
+  const std::wstring folder = fontsFolder();
+  return folder.substr(0, folder.size() - 1);
 }
 
 std::string lastError() { return "error " + std::to_string(GetLastError()); }
@@ -45,16 +45,6 @@ std::uint64_t fileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::vector<std::uint8_t> fontPart(Driver& d, const std::wstring& setup, const payload::FontPart& part) {
-  return setupSlice(d, setup, static_cast<std::int64_t>(payload::kFontBundle.start) + part.offset, part.length);
-}
-
-void copyFile(Driver& d, const std::wstring& from, const std::wstring& to) {
-  for (std::size_t at = to.find(L'\\', 3); at != std::wstring::npos; at = to.find(L'\\', at + 1))
-    CreateDirectoryW(to.substr(0, at).c_str(), nullptr);
-  d.expect(CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE, "a copy " + utf8(to), lastError());
 }
 
 // A change to a copy of the setup file, made with the file open for writing.
@@ -170,7 +160,7 @@ void verifyMachineUntouched(Driver& d) {
     d.expect(!fileExists(desktop + wide(name)), "no desktop link " + narrowPath(wide(name)), "it exists");
   d.expect(!fileExists(userFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
   for (const auto& part : payload::kFontParts)
-    d.expect(!fileExists(fontsFolder() + L"\\" + wide(part.fileName)), "no font " + narrowPath(wide(part.fileName)),
+    d.expect(!fileExists(fontsFolder() + wide(part.fileName)), "no font " + narrowPath(wide(part.fileName)),
              "it exists");
 }
 
@@ -198,7 +188,8 @@ void refuseEach(Driver& d, const Options& o, const std::vector<DamageCase>& case
   }
 }
 
-void damagedMembers(Driver& d, const Options& o) {
+// One byte flipped in each member: refused, the machine unchanged.
+TEST_F(Faults, damaged_members) {
   std::vector<DamageCase> cases;
   for (const auto& m : payload::kMembers)
     cases.push_back({"member-" + std::to_string(m.number) + "-flipped",
@@ -206,7 +197,8 @@ void damagedMembers(Driver& d, const Options& o) {
   refuseEach(d, o, cases);
 }
 
-void damagedLength(Driver& d, const Options& o) {
+// The setup file cut short or with bytes behind it: refused.
+TEST_F(Faults, damaged_length) {
   refuseEach(d, o,
              {
                  {"last-byte-cut", truncateBy(1)},
@@ -219,13 +211,13 @@ void damagedLength(Driver& d, const Options& o) {
 }
 
 // The payload changed with its CRC-32 kept: the digest still tells.
-void crcKept(Driver& d, const Options& o) {
+TEST_F(Faults, damaged_crc_kept) {
   refuseEach(d, o, {{"main-program-changed-crc32-kept", changeKeepingCrc32()}});
 }
 
 // The setup file as given is refused before anything changes (a damaged file
 // made outside the prefix).
-void refused(Driver& d, const Options& o) {
+TEST_F(Faults, refused) {
   HWND main = runToEnd(d, o.program);
   expectFailurePage(d, main, o.program, text::kSetupDamaged);
   d.screenshot(main, "refused");
@@ -253,7 +245,7 @@ void expectHeld(Driver& d, const std::wstring& setup) {
 // The wizard holds its setup file from its start to its last copy: another
 // program can neither rename, delete nor rewrite it on the welcome or the
 // licence page, and the installation is the usual one. Afterwards it is let go.
-void heldSetup(Driver& d, const Options& o) {
+TEST_F(Faults, held) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring setup = L"C:\\users\\Public\\Downloads\\Velkorsetup.exe";
   copyFile(d, o.program, setup);
@@ -279,7 +271,7 @@ void heldSetup(Driver& d, const Options& o) {
 
 // A setup packed with mkpayload --members from the nine files in
 // VELKOR_MEMBERS_DIR installs each of them byte for byte.
-void packedMembers(Driver& d, const Options& o) {
+TEST_F(Faults, members) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring members = wintest::hostPath("VELKOR_MEMBERS_DIR");
   d.step("the members the setup was packed from");
@@ -304,7 +296,7 @@ void packedMembers(Driver& d, const Options& o) {
 
 // Started under another name from its own folder, beside a damaged file of
 // the original name: it installs from its own file.
-void renamedSetup(Driver& d, const Options& o) {
+TEST_F(Faults, renamed) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring folder = L"C:\\users\\Public\\Downloads\\";
   d.step("a renamed copy beside a damaged one of the first name");
@@ -318,7 +310,7 @@ void renamedSetup(Driver& d, const Options& o) {
 
 // A vendor's signature behind the payload: the setup installs the same bytes
 // as the unsigned file.
-void signedSetup(Driver& d, const Options& o) {
+TEST_F(Faults, signed) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring unsignedSetup = wintest::hostPath("VELKOR_UNSIGNED_SETUP");
   d.step("the setup file carries a signature");
@@ -348,7 +340,8 @@ std::uint64_t installDiskFree(Driver& d) {
   return free.QuadPart;
 }
 
-void diskFull(Driver& d, const Options& o) {
+// A member's write fails on a full disk: the failure page, the file deleted.
+TEST_F(Faults, disk_full) {
   const std::uint64_t free = installDiskFree(d);
   // The first member that no longer fits is the one whose write fails.
   std::uint64_t used = 0;
@@ -386,7 +379,7 @@ void diskFull(Driver& d, const Options& o) {
 // The disk holds the members but not the install directory's FangSong copy
 // (6.1 and later): that copy is deleted again and the installation finishes,
 // reporting nothing, as for any font copy that cannot be made.
-void diskFullAtFonts(Driver& d, const Options& o) {
+TEST_F(Faults, disk_full_fonts) {
   const auto& v = testenv::currentWindowsVersion();
   const std::uint64_t free = installDiskFree(d);
   d.expect(v.major == 6 && v.minor >= 1 && free >= payload::kPayloadSize &&
@@ -400,7 +393,7 @@ void diskFullAtFonts(Driver& d, const Options& o) {
   d.expect(!fileExists(wide(fonts::installedFangSong())), utf8(wide(fonts::installedFangSong())) + " absent",
            "it exists");
   for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
-    d.expect(readFile(fontsFolder() + L"\\" + wide(part->fileName)) == fontPart(d, o.program, *part),
+    d.expect(readFile(fontsFolder() + wide(part->fileName)) == fontPart(d, o.program, *part),
              narrowPath(wide(part->fileName)) + " in the font folder", "missing or different");
   verifyRegistry(d);
   verifyShortcuts(d);
@@ -439,7 +432,7 @@ HWND installWithoutFontChecks(Driver& d, const Options& o, const testenv::Window
 
 void moveFontFolderAway(Driver& d) {
   d.step("the font folder is renamed away");
-  d.expect(MoveFileW(fontsFolder().c_str(), (fontsFolder() + L".away").c_str()) != FALSE, "the font folder moved",
+  d.expect(MoveFileW(fontsFolderItself().c_str(), (fontsFolderItself() + L".away").c_str()) != FALSE, "the font folder moved",
            lastError());
 }
 
@@ -447,7 +440,7 @@ void moveFontFolderAway(Driver& d) {
 // skipped and the installation finishes as usual, reporting nothing.
 void fontFolderFault(Driver& d, const Options& o, bool removed) {
   const auto& v = testenv::currentWindowsVersion();
-  const std::wstring folder = fontsFolder();
+  const std::wstring folder = fontsFolderItself();
   if (removed) {
     moveFontFolderAway(d);
   } else {
@@ -493,8 +486,10 @@ void fontFolderFault(Driver& d, const Options& o, bool removed) {
   verifyMarkerAfterFinish(d, v);
 }
 
-void fontFolderUnwritable(Driver& d, const Options& o) { fontFolderFault(d, o, false); }
-void fontFolderRemoved(Driver& d, const Options& o) { fontFolderFault(d, o, true); }
+// A font folder that takes no file: fonts skipped, installed.
+TEST_F(Faults, fonts_readonly) { fontFolderFault(d, o, false); }
+// No font folder: fonts skipped, installed.
+TEST_F(Faults, fonts_missing) { fontFolderFault(d, o, true); }
 
 // Dismisses every "失败！" box the wizard shows until `done` holds; returns how
 // many there were.
@@ -566,12 +561,12 @@ bool installationEnded(Driver& d, HWND main) {
 // registers it once; on 6.1 and later the finish registers Palace Script when
 // the font folder lacks it (here: there is no font folder) and FangSong unless
 // this system counts two fonts in the installed copy.
-void fontsKeyDenied(Driver& d, const Options& o) {
+TEST_F(Faults, fonts_key) {
   const auto& v = testenv::currentWindowsVersion();
   const bool vista = v.major == 6 && v.minor == 0;
   if (vista) {
     d.step("a usable FangSong in the font folder, so only Palace Script is registered");
-    d.expect(wintest::writeFile(fontsFolder() + L"\\" + wide(fonts::kFangSong.fileName),
+    d.expect(wintest::writeFile(fontsFolder() + wide(fonts::kFangSong.fileName),
                                 fontPart(d, o.program, fonts::kFangSong)),
              "simfang.ttf written", lastError());
   } else {
@@ -599,7 +594,7 @@ void fontsKeyDenied(Driver& d, const Options& o) {
   verifyShortcuts(d);
 
   if (vista) {
-    const std::wstring folder = fontsFolder() + L"\\";
+    const std::wstring folder = fontsFolder();
     for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
       d.expect(readFile(folder + wide(part->fileName)) == fontPart(d, o.program, *part),
                narrowPath(wide(part->fileName)) + " in the font folder", "missing or different");
@@ -712,29 +707,14 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
   finishAndVerify(d, main, v, Finish::Button);
 }
 
-void desktopUnreachable(Driver& d, const Options& o) { unreachableFolders(d, o, false); }
-void foldersUnreachable(Driver& d, const Options& o) { unreachableFolders(d, o, true); }
+// The desktop cannot be looked up: its shortcuts skipped.
+TEST_F(Faults, folders_desktop) { unreachableFolders(d, o, false); }
+// Desktop and Programs cannot be looked up: no shortcuts.
+TEST_F(Faults, folders_all) { unreachableFolders(d, o, true); }
 
-const ScenarioEntry kScenarios[] = {
-    {"damaged.members", damagedMembers, "one byte flipped in each member: refused, the machine unchanged"},
-    {"damaged.length", damagedLength, "the setup file cut short or with bytes behind it: refused"},
-    {"damaged.crc-kept", crcKept, "the main program changed, the payload's CRC-32 kept: refused by its digest"},
-    {"refused", refused, "the setup file given is refused; nothing changes"},
-    {"held", heldSetup, "another program cannot rename, delete or rewrite the running setup; a usual install"},
-    {"members", packedMembers, "a setup packed from nine given files installs each byte for byte"},
-    {"renamed", renamedSetup, "a renamed copy beside a damaged one of the first name installs"},
-    {"signed", signedSetup, "a signed setup file installs the unsigned file's bytes"},
-    {"disk-full", diskFull, "a member's write fails on a full disk: the failure page, the file deleted"},
-    {"disk-full.fonts", diskFullAtFonts, "the disk fills at the FangSong copy: the copy deleted, installed"},
-    {"fonts.readonly", fontFolderUnwritable, "a font folder that takes no file: fonts skipped, installed"},
-    {"fonts.missing", fontFolderRemoved, "no font folder: fonts skipped, installed"},
-    {"fonts.key", fontsKeyDenied, "the fonts key cannot be created: one \"失败！\" box, installed"},
-    {"folders.desktop", desktopUnreachable, "the desktop cannot be looked up: its shortcuts skipped"},
-    {"folders.all", foldersUnreachable, "desktop and Programs cannot be looked up: no shortcuts"},
-};
+
 
 }  // namespace
 
-ScenarioTable faultScenarios() { return tableOf(kScenarios); }
 
 }  // namespace velkor::e2e

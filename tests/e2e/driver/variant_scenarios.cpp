@@ -42,14 +42,6 @@ const std::wstring kProductCaption = wide(payload::kMembers[4].fileName);
 bool sevenOrLater(const testenv::WindowsVersion& v) { return v.major == 6 && v.minor >= 1; }
 bool vista(const testenv::WindowsVersion& v) { return v.major == 6 && v.minor == 0; }
 
-std::wstring fontsFolder() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return wide(paths::fontFolder(wintest::utf16(dir)));
-}
-
-std::string sizeText(const Bytes& bytes) { return std::to_string(bytes.size()) + " bytes"; }
-
 // ---- Files: prepared with an old time stamp, so any rewrite shows ------------
 
 FILETIME preparedTime() {
@@ -121,14 +113,6 @@ void expectRewritten(Driver& d, const FileState& before, const Bytes& expected) 
            now.exists ? sizeText(now.bytes) + (now.bytes == expected ? " as expected" : " that differ") +
                             ", written " + timeText(now.written)
                       : "no file");
-}
-
-void expectAbsent(Driver& d, const std::wstring& path) {
-  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
-}
-
-Bytes fontPart(Driver& d, const std::wstring& setup, const payload::FontPart& part) {
-  return setupSlice(d, setup, payload::kFontBundle.start + part.offset, part.length);
 }
 
 // ---- Registry values: prepared and read back raw ------------------------------
@@ -414,9 +398,12 @@ void fontsPrepared(Driver& d, const Options& o, const FontCase& c) {
   checkFolder();
 }
 
-void fontsPresent(Driver& d, const Options& o) { fontsPrepared(d, o, {false, false}); }
-void simfangOtherSize(Driver& d, const Options& o) { fontsPrepared(d, o, {true, false}); }
-void simfangOtherSizeAlternative(Driver& d, const Options& o) { fontsPrepared(d, o, {true, true}); }
+// The version's fonts already installed: what the font plan skips stays untouched.
+TEST_F(Variants, fonts_present) { fontsPrepared(d, o, {false, false}); }
+// Simfang.ttf of another size, no simfang_0.ttf: the plan's rewrite.
+TEST_F(Variants, fonts_simfang_size) { fontsPrepared(d, o, {true, false}); }
+// Simfang.ttf of another size beside simfang_0.ttf: kept.
+TEST_F(Variants, fonts_simfang_size_alt) { fontsPrepared(d, o, {true, true}); }
 
 // ---- 3, 5: an earlier installation's registry configuration ---------------------
 
@@ -461,34 +448,35 @@ void registryPrepared(Driver& d, const Options& o, const std::vector<PreparedVal
 
 // Another version's marker: the lock password is reset without a notice,
 // whatever "Lockpa" holds (here the empty text that asks for one over 5.0).
-void upgradeFromOtherVersion(Driver& d, const Options& o) {
+TEST_F(Variants, registry_upgrade) {
   registryPrepared(d, o, {marker(u"4.0"), lockFlag(u"")}, Notice::Never, Lock::Reset);
 }
 // The same version with "Lockpa" empty: reset, and the notice asks for a new password.
-void sameVersionEmptyLockFlag(Driver& d, const Options& o) {
+TEST_F(Variants, registry_notice) {
   registryPrepared(d, o, {marker(regconfig::kCurrentVersion), lockFlag(u"")}, Notice::Once, Lock::Reset);
 }
 // The same version with "Lockpa" "1": the user's lock password stays.
-void sameVersionLockFlagSet(Driver& d, const Options& o) {
+TEST_F(Variants, registry_kept) {
   registryPrepared(d, o, {marker(regconfig::kCurrentVersion), lockFlag(u"1")}, Notice::Never, Lock::Kept);
 }
 
 // Values of the wrong size or type count as unreadable: over the same version
 // with "Lockpa" "1" the lock password would stay, so its reset shows that the
 // marker was not read.
-void versionsTooLong(Driver& d, const Options& o) {
+TEST_F(Variants, registry_versions_long) {
   // 75 units and the terminator are 152 bytes: past the read's 150-byte capacity.
   const std::u16string tooLong = std::u16string(regconfig::kCurrentVersion) + std::u16string(72, u'0');
   registryPrepared(d, o, {marker(tooLong), lockFlag(u"1")}, Notice::Never, Lock::Reset);
 }
-void versionsUnterminated(Driver& d, const Options& o) {
+// A marker without terminator counts as unreadable.
+TEST_F(Variants, registry_versions_unterminated) {
   // "5.0" without its terminator: a non-zero unit follows in the buffer.
   PreparedValue unterminated = marker(std::u16string(regconfig::kCurrentVersion) + u"X");
   unterminated.size = static_cast<DWORD>(std::char_traits<char16_t>::length(regconfig::kCurrentVersion) * 2);
   registryPrepared(d, o, {unterminated, lockFlag(u"1")}, Notice::Never, Lock::Reset);
 }
 // "Lockpa" as a number: unreadable, so a silent reset over the same version.
-void lockFlagNumber(Driver& d, const Options& o) {
+TEST_F(Variants, registry_lockpa_dword) {
   PreparedValue number = lockFlag(u"");
   number.type = REG_DWORD;
   number.buffer = {1, 0, 0, 0};
@@ -612,27 +600,16 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   expectKept(d, firstRun);
 }
 
-void runningByButton(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Button); }
-void runningByEscape(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Escape); }
-void runningByEnter(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Enter); }
+// The main program runs: the failure page, "确定" only closes.
+TEST_F(Variants, reinstall_running) { runningMainProgram(d, o, Finish::Button); }
+// The main program runs: Esc on the failure page only closes.
+TEST_F(Variants, reinstall_running_escape) { runningMainProgram(d, o, Finish::Escape); }
+// The main program runs, Next by Enter: the failure page stays, Enter only closes.
+TEST_F(Variants, reinstall_running_enter) { runningMainProgram(d, o, Finish::Enter); }
 
-const ScenarioEntry kScenarios[] = {
-    {"fonts.present", fontsPresent, "the version's fonts already installed: what the font plan skips stays untouched"},
-    {"fonts.simfang-size", simfangOtherSize, "simfang.ttf of another size, no simfang_0.ttf: the plan's rewrite"},
-    {"fonts.simfang-size-alt", simfangOtherSizeAlternative, "simfang.ttf of another size beside simfang_0.ttf: kept"},
-    {"registry.upgrade", upgradeFromOtherVersion, "another version's marker: the lock password reset, no notice"},
-    {"registry.notice", sameVersionEmptyLockFlag, "the same marker, \"Lockpa\" empty: reset and the notice"},
-    {"registry.kept", sameVersionLockFlagSet, "the same marker, \"Lockpa\" \"1\": the lock password kept"},
-    {"registry.versions-long", versionsTooLong, "a 75-unit marker counts as unreadable"},
-    {"registry.versions-unterminated", versionsUnterminated, "a marker without terminator counts as unreadable"},
-    {"registry.lockpa-dword", lockFlagNumber, "\"Lockpa\" as REG_DWORD counts as unreadable"},
-    {"reinstall.running", runningByButton, "the main program runs: the failure page, \"确定\" only closes"},
-    {"reinstall.running.escape", runningByEscape, "the main program runs: Esc on the failure page only closes"},
-    {"reinstall.running.enter", runningByEnter, "the main program runs, Next by Enter: the failure page stays, Enter only closes"},
-};
+
 
 }  // namespace
 
-ScenarioTable variantScenarios() { return tableOf(kScenarios); }
 
 }  // namespace velkor::e2e

@@ -20,14 +20,6 @@ using wintest::utf16le;
 using wintest::wide;
 
 
-std::wstring fontsFolder() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return std::wstring(dir) + L"\\Fonts\\";
-}
-
-std::string sizeText(const std::vector<std::uint8_t>& bytes) { return std::to_string(bytes.size()) + " bytes"; }
-
 // The setup file and where its payload ends (before a certificate table).
 struct SetupBytes {
   std::vector<std::uint8_t> bytes;
@@ -63,10 +55,6 @@ void expectFile(Driver& d, const std::wstring& path, const std::vector<std::uint
            fileExists(path) ? sizeText(seen) + " that differ" : "no file");
 }
 
-void expectAbsent(Driver& d, const std::wstring& path) {
-  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
-}
-
 void expectString(Driver& d, HKEY root, const std::wstring& rootName, const std::wstring& key,
                   const std::wstring& value, const std::u16string& data, bool terminated = true) {
   const auto v = readValue(root, key, value);
@@ -82,6 +70,18 @@ void expectString(Driver& d, HKEY root, const std::wstring& rootName, const std:
 }
 
 }  // namespace
+
+std::wstring fontsFolder() {
+  wchar_t dir[MAX_PATH] = {};
+  GetWindowsDirectoryW(dir, MAX_PATH);
+  return std::wstring(dir) + L"\\Fonts\\";
+}
+
+std::string sizeText(const std::vector<std::uint8_t>& bytes) { return std::to_string(bytes.size()) + " bytes"; }
+
+void expectAbsent(Driver& d, const std::wstring& path) {
+  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
+}
 
 void verifyMembers(Driver& d, const std::wstring& setupFile) {
   d.step("verify the nine members");
@@ -225,6 +225,10 @@ void waitProductWindow(Driver& d) {
 std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,
                                      std::uint32_t length) {
   return readSetup(d, setupFile).slice(start, length);
+}
+
+std::vector<std::uint8_t> fontPart(Driver& d, const std::wstring& setupFile, const payload::FontPart& part) {
+  return setupSlice(d, setupFile, static_cast<std::int64_t>(payload::kFontBundle.start) + part.offset, part.length);
 }
 
 }  // namespace velkor::e2e

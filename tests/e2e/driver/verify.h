@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
+#include "scenarios.h"
 #include "engine/font_step.h"
 #include "engine/install_paths.h"
+#include "engine/payload_layout.h"
 #include "lib/wine_env.h"
 #include "win/finish_win_support.h"
 
@@ -18,6 +19,11 @@ namespace velkor::e2e {
 // checks of an installed machine name them.
 inline const std::wstring kInstallDir = wintest::wide(paths::kInstallDirectory) + L"\\";
 inline const std::wstring kFontsKey = wintest::wide(fonts::kFontsKey);
+
+// The system's font folder, with its trailing backslash.
+std::wstring fontsFolder();
+std::string sizeText(const std::vector<std::uint8_t>& bytes);
+void expectAbsent(Driver& d, const std::wstring& path);
 
 // The nine members byte for byte against the setup file's own slices (the
 // font bundle must be gone again).
@@ -41,5 +47,7 @@ void waitProductWindow(Driver& d);
 // from the payload's end, as the member table counts).
 std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,
                                      std::uint32_t length);
+// One font's part of the setup file's font bundle.
+std::vector<std::uint8_t> fontPart(Driver& d, const std::wstring& setupFile, const payload::FontPart& part);
 
 }  // namespace velkor::e2e

@@ -19,15 +19,19 @@
 
 namespace velkor::e2e {
 
+void copyFile(Driver& d, const std::wstring& from, const std::wstring& to) {
+  // Every folder level of the destination, outermost first.
+  for (std::size_t at = to.find(L'\\', 3); at != std::wstring::npos; at = to.find(L'\\', at + 1))
+    CreateDirectoryW(to.substr(0, at).c_str(), nullptr);
+  d.expect(CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE, "a copy " + utf8(to),
+           "error " + std::to_string(GetLastError()));
+}
+
 std::wstring startSetup(Driver& d, const Options& o) {
   std::wstring program = o.program;
   if (!o.copyTo.empty()) {
     d.step("copy the setup file to " + utf8(o.copyTo));
-    // Every folder level of the destination, outermost first.
-    for (std::size_t at = o.copyTo.find(L'\\', 3); at != std::wstring::npos; at = o.copyTo.find(L'\\', at + 1))
-      CreateDirectoryW(o.copyTo.substr(0, at).c_str(), nullptr);
-    d.expect(CopyFileW(o.program.c_str(), o.copyTo.c_str(), FALSE) != FALSE, "the copy to be made",
-             "error " + std::to_string(GetLastError()));
+    copyFile(d, o.program, o.copyTo);
     program = o.copyTo;
   }
   d.step("start the setup");
@@ -102,6 +106,15 @@ HWND leaveLicencePage(Driver& d, HWND licence) {
   d.click(licence, 1);
   d.waitGone(licence, "the licence page");
   return d.waitWindow(kMainWindow);
+}
+
+HWND backAndAcceptAgain(Driver& d, HWND licence) {
+  d.step("back without acceptance");
+  HWND main = leaveLicencePage(d, licence);
+  expectWelcome(d, main);
+  licence = openLicence(d, main, false);
+  tickAgree(d, licence, true);
+  return licence;
 }
 
 namespace {

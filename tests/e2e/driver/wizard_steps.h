@@ -4,23 +4,16 @@
 
 #include <string>
 
-#include "driver.h"
 #include "lib/wine_env.h"
+#include "lib/wizard_windows.h"
 #include "scenarios.h"
 
 namespace velkor::e2e {
 
-// The three dialogs share one caption; their controls tell them apart.
-inline const std::wstring kCaption = L"安装 - VelkorCrypt6.0";
-inline const WindowQuery kMainWindow{kCaption, {1000, 1001, 1011}, {1017}, "main window"};
-inline const WindowQuery kLicencePage{kCaption, {1, 2, 1007, 1017}, {1011}, "licence page"};
-inline const WindowQuery kExitDialog{kCaption, {1, 2, 1004, 1005}, {1011, 1017}, "exit confirmation"};
-inline const WindowQuery kAboutBox{L"?? VelkarSetup", {IDOK}, {}, "About box"};
-
-inline const std::wstring kBack = L"< 上一步 (&B)";
-inline const std::wstring kInstall = L"安装 (&I)";
 inline const std::wstring kAntivirus = L"警告：如果你的杀毒软件拦截了本软件，请予放行。";
 
+// Copies a file, making the destination's folders first.
+void copyFile(Driver& d, const std::wstring& from, const std::wstring& to);
 // Starts the setup (from a copy when the options ask for one); returns the
 // path of the file started.
 std::wstring startSetup(Driver& d, const Options& o);
@@ -33,6 +26,9 @@ void tickAgree(Driver& d, HWND licence, bool on);
 // Clicks button 1 of the licence page ("< 上一步 (&B)" or "安装 (&I)", as the
 // agree box says) and returns the main window, shown again.
 HWND leaveLicencePage(Driver& d, HWND licence);
+// Back from the licence page without acceptance to the welcome page, then a
+// fresh licence page (its box clear again) accepted; returns that page.
+HWND backAndAcceptAgain(Driver& d, HWND licence);
 // From the licence page with the box ticked to the end of the installation
 // (1001 reads "完成" or "确定"); returns the main window.
 HWND install(Driver& d, HWND licence);

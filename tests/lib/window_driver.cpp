@@ -1,14 +1,14 @@
-#include "driver.h"
+#include "lib/window_driver.h"
 
+#include <objidl.h>  // before gdiplus.h, which needs its types
+#include <gdiplus.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
 
-#include "png_writer.h"
-
-namespace velkor::e2e {
+namespace velkor::testlib {
 
 std::string utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -57,6 +57,19 @@ std::string fileStem(const std::string& name) {
     out.push_back(keep ? c : '_');
   }
   return out.empty() ? std::string("shot") : out;
+}
+
+// The system's own PNG encoder (GDI+ over the imaging component).
+bool savePng(HBITMAP bitmap, const std::wstring& path) {
+  static const bool started = [] {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;  // kept for the process's life
+    return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+  }();
+  static const CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  if (!started) return false;
+  Gdiplus::Bitmap image(bitmap, nullptr);
+  return image.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
 }
 
 bool makeFolders(const std::wstring& folder) {
@@ -183,13 +196,18 @@ void Driver::expect(bool ok, const std::string& expected, const std::string& see
 }
 
 void Driver::start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingDirectory) {
+  watch(0);
+  process_ = launch(program, arguments, workingDirectory);
+}
+
+void Driver::watch(DWORD processId) {
   if (process_.hProcess != nullptr) {  // an earlier program of this scenario
-    if (running()) fail("the earlier program to have ended before the next start", "it still runs");
+    if (running()) fail("the earlier program to have ended before the next one", "it still runs");
     CloseHandle(process_.hProcess);
     if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-    process_ = PROCESS_INFORMATION{};
   }
-  process_ = launch(program, arguments, workingDirectory);
+  process_ = PROCESS_INFORMATION{};
+  process_.dwProcessId = processId;
 }
 
 PROCESS_INFORMATION Driver::launch(const std::wstring& program, const std::wstring& arguments,
@@ -395,45 +413,22 @@ std::wstring Driver::screenshot(HWND window, const std::string& name) {
     log("  no screenshot: empty area");
     return L"";
   }
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top row first
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::vector<std::uint8_t> rgb;
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    const auto* src = static_cast<const std::uint8_t*>(bits);
-    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const std::uint8_t* p = src + stride * y + x * 3;  // blue, green, red
-        rgb.insert(rgb.end(), {p[2], p[1], p[0]});
-      }
-    SelectObject(memory, old);
-  }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  const auto png = encodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
   char prefix[8];
   std::snprintf(prefix, sizeof prefix, "%02d-", ++shotNumber_);
   const std::wstring path = shots_ + L"\\" + widen(prefix + fileStem(name)) + L".png";
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   bool written = false;
-  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-    written = !png.empty() && std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    written = (std::fclose(f) == 0) && written;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    written = savePng(bitmap, path);
+    DeleteObject(bitmap);
   }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
   log("  screenshot " + utf8(path) + (written ? "" : " (not written)"));
   return written ? path : L"";
 }
@@ -457,4 +452,4 @@ bool OtherProgram::running() const {
   return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-}  // namespace velkor::e2e
+}  // namespace velkor::testlib
