@@ -27,9 +27,6 @@
 namespace velkor::e2e {
 namespace {
 
-using wintest::fileExists;
-using wintest::readFile;
-using wintest::wide;
 
 // The font folder itself, for calls that take a folder.
 std::wstring fontsFolderItself() {
@@ -153,14 +150,14 @@ HKEY rootKey(reg::RegKey root) { return reinterpret_cast<HKEY>(static_cast<std::
 void verifyMachineUntouched(Driver& d) {
   verifyNothingInstalled(d);
   for (const auto& entry : regconfig::registryEntries(0))
-    d.expect(!wintest::keyExists(rootKey(entry.root), wide(entry.key)), "no key " + narrowPath(wide(entry.key)),
+    d.expect(!wintest::keyExists(rootKey(entry.root), wide(entry.key)), "no key " + utf8(wide(entry.key)),
              "it exists");
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName})
-    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + narrowPath(wide(name)), "it exists");
-  d.expect(!fileExists(userFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
+    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + utf8(wide(name)), "it exists");
+  d.expect(!fileExists(specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
   for (const auto& part : payload::kFontParts)
-    d.expect(!fileExists(fontsFolder() + wide(part.fileName)), "no font " + narrowPath(wide(part.fileName)),
+    d.expect(!fileExists(fontsFolder() + wide(part.fileName)), "no font " + utf8(wide(part.fileName)),
              "it exists");
 }
 
@@ -288,7 +285,7 @@ TEST_F(Faults, members) {
       continue;
     }
     const auto installed = readFile(wide(m.destination));
-    d.expect(input.size() == m.length && installed == input, narrowPath(wide(m.destination)) + " equal to its input",
+    d.expect(input.size() == m.length && installed == input, utf8(wide(m.destination)) + " equal to its input",
              std::to_string(installed.size()) + " bytes installed, " + std::to_string(input.size()) + " given");
   }
   finishAndVerify(d, main, v, Finish::Button);
@@ -371,9 +368,9 @@ TEST_F(Faults, disk_full) {
       d.expect(!fileExists(path), utf8(path) + " absent", "it exists");
   }
   d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no registry configuration", "the version marker");
-  d.expect(!fileExists(userFolder(CSIDL_DESKTOPDIRECTORY) + wide(shortcuts::kMainLinkName)), "no desktop shortcut",
+  d.expect(!fileExists(specialFolder(CSIDL_DESKTOPDIRECTORY) + wide(shortcuts::kMainLinkName)), "no desktop shortcut",
            "it exists");
-  d.expect(!fileExists(userFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
+  d.expect(!fileExists(specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
 }
 
 // The disk holds the members but not the install directory's FangSong copy
@@ -394,7 +391,7 @@ TEST_F(Faults, disk_full_fonts) {
            "it exists");
   for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
     d.expect(readFile(fontsFolder() + wide(part->fileName)) == fontPart(d, o.program, *part),
-             narrowPath(wide(part->fileName)) + " in the font folder", "missing or different");
+             utf8(wide(part->fileName)) + " in the font folder", "missing or different");
   verifyRegistry(d);
   verifyShortcuts(d);
   // The finish then registers FangSong, its installed copy being absent.
@@ -462,7 +459,7 @@ void fontFolderFault(Driver& d, const Options& o, bool removed) {
   d.expect(removed != fileExists(folder), removed ? "the font folder still gone" : "the font folder still there",
            removed ? "it was made again" : "it is gone");
   for (const auto& part : payload::kFontParts)
-    d.expect(!fileExists(folder + L"\\" + wide(part.fileName)), "no " + narrowPath(wide(part.fileName)), "it is there");
+    d.expect(!fileExists(folder + L"\\" + wide(part.fileName)), "no " + utf8(wide(part.fileName)), "it is there");
   if (v.major == 6 && v.minor >= 1) {
     d.expect(readFile(wide(fonts::installedFangSong())) == fontPart(d, o.program, fonts::kFangSong),
              "the install directory's own FangSong copy", "it differs");
@@ -597,7 +594,7 @@ TEST_F(Faults, fonts_key) {
     const std::wstring folder = fontsFolder();
     for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
       d.expect(readFile(folder + wide(part->fileName)) == fontPart(d, o.program, *part),
-               narrowPath(wide(part->fileName)) + " in the font folder", "missing or different");
+               utf8(wide(part->fileName)) + " in the font folder", "missing or different");
     finishAndVerify(d, main, v, Finish::Button);
   } else {
     const int expected = installedFangSongAddsTwo(d) ? 1 : 2;
@@ -613,7 +610,7 @@ TEST_F(Faults, fonts_key) {
   d.step("no font entry written");
   for (const auto* name : {fonts::kFangSongDisplayName, fonts::kPalaceScriptDisplayName})
     d.expect(wintest::readValue(HKEY_LOCAL_MACHINE, kFontsKey, wide(name)).status != ERROR_SUCCESS,
-             "no entry " + narrowPath(wide(name)), "one");
+             "no entry " + utf8(wide(name)), "one");
 }
 
 // ---- Special folders -----------------------------------------------------------------
@@ -645,8 +642,8 @@ std::wstring linkPath(const std::wstring& link) {
 // lookup fails: those shortcuts are skipped, and nothing is made there.
 void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
   const auto& v = testenv::currentWindowsVersion();
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
-  const std::wstring programs = userFolder(CSIDL_PROGRAMS);
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring programs = specialFolder(CSIDL_PROGRAMS);
   const std::wstring nowhere = L"C:\\不存在的目录";
   d.step(programsToo ? "the desktop and Programs folders cannot be looked up" : "the desktop folder cannot be looked up");
   HKEY key = nullptr;
@@ -664,7 +661,7 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
     RegSetValueExW(key, f.value, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                    static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
     wchar_t seen[MAX_PATH] = {};
-    d.expect(!SHGetSpecialFolderPathW(nullptr, seen, f.csidl, FALSE), "the lookup of " + narrowPath(f.value) + " to fail",
+    d.expect(!SHGetSpecialFolderPathW(nullptr, seen, f.csidl, FALSE), "the lookup of " + utf8(f.value) + " to fail",
              "it gave \"" + utf8(seen) + "\"");
   }
   RegCloseKey(key);
@@ -681,11 +678,11 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
   d.step("the shortcuts of the folders that cannot be looked up are skipped");
   d.expect(!fileExists(nowhere), "nothing made at " + utf8(nowhere), "it exists");
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName})
-    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + narrowPath(wide(name)), "it exists");
+    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + utf8(wide(name)), "it exists");
   // A lookup's result used without its status can leave an empty folder path,
   // which puts the links at the root of the current drive.
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName, shortcuts::kProgramGroup})
-    d.expect(!fileExists(L"C:" + wide(name)), "nothing at C:" + narrowPath(wide(name)), "it exists");
+    d.expect(!fileExists(L"C:" + wide(name)), "nothing at C:" + utf8(wide(name)), "it exists");
   const std::wstring group = programs + wide(shortcuts::kProgramGroup);
   if (programsToo) {
     d.expect(!fileExists(group), "no program group", "it exists");
@@ -700,7 +697,7 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
       const std::wstring path = group + wide(link.name);
       const std::wstring target = wide(link.target.destination);
       const std::wstring seen = linkPath(path);
-      d.expect(_wcsicmp(seen.c_str(), target.c_str()) == 0, narrowPath(path) + " pointing at " + narrowPath(target),
+      d.expect(_wcsicmp(seen.c_str(), target.c_str()) == 0, utf8(path) + " pointing at " + utf8(target),
                "\"" + utf8(seen) + "\"");
     }
   }

@@ -152,8 +152,8 @@ TEST_F(Pages, install_failure) {
   d.key(main, VK_ESCAPE);
   expectEnds(d);
   d.expect(!programRunning(kProduct), "the product not started", "it runs");
-  d.expect(!keyExists(L"SMVersions"), "no version marker written", "it exists");
-  d.expect(GetFileAttributesW((userFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
+  d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no version marker written", "it exists");
+  d.expect(GetFileAttributesW((specialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
                INVALID_FILE_ATTRIBUTES,
            "no desktop shortcut", "it exists");
 }

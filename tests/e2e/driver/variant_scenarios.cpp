@@ -29,11 +29,6 @@
 namespace velkor::e2e {
 namespace {
 
-using wintest::fileExists;
-using wintest::readFile;
-using wintest::readValue;
-using wintest::utf16le;
-using wintest::wide;
 using Bytes = std::vector<std::uint8_t>;
 
 const std::wstring kMainProgram = wide(payload::kMembers[4].destination);
@@ -490,11 +485,7 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   const auto& v = testenv::currentWindowsVersion();
   d.step("an earlier installation");
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
-  d.step("close the product the finish started");
-  for (HWND w : windowsWithCaption(kProductCaption)) PostMessageW(w, WM_CLOSE, 0, 0);
-  d.waitUntil(
-      "the product's window to close", [] { return windowsWithCaption(kProductCaption).empty(); },
-      [] { return std::string("still shown"); }, d.timeouts.window);
+  closeProduct(d);
 
   d.step("start the installed main program");
   STARTUPINFOW si{};
@@ -520,7 +511,7 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   for (const auto& m : payload::kMembers) members.push_back(fileState(wide(m.destination)));
   const FileState installedFangSong = fileState(kInstallDir + wide(fonts::kFangSong.fileName));
   const FileState firstRun = fileState(wide(paths::kFirstRunMarker));
-  const std::wstring group = userFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
   std::vector<FileState> groupLinks;
   for (const auto& name : wintest::folderEntries(group)) groupLinks.push_back(fileState(group + L"\\" + name));
   std::vector<FileState> fontFiles;
@@ -559,8 +550,8 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
     if (f.exists) expectKept(d, f);
   // The removal deletes the current entries and desktop links; nothing writes them again.
   for (const wchar_t* key : {L".vka", L"VKA 加密档案", L"*\\shell\\Velkor超级文件加密器", L"Folder\\shell\\Velkor超级粉碎"})
-    d.expect(!keyExists(key), "HKCR\\" + narrowPath(key) + " not written again", "it exists");
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
+    d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, key), "HKCR\\" + utf8(key) + " not written again", "it exists");
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
   for (const wchar_t* link : {L"\\Velkor超级文件加密器.lnk", L"\\Velkor系统锁.lnk"})
     expectAbsent(d, desktop + link);
   for (const auto& l : groupLinks) expectKept(d, l);

@@ -13,11 +13,6 @@
 namespace velkor::e2e {
 namespace {
 
-using wintest::fileExists;
-using wintest::readFile;
-using wintest::readValue;
-using wintest::utf16le;
-using wintest::wide;
 
 
 // The setup file and where its payload ends (before a certificate table).
@@ -220,6 +215,14 @@ void waitProductWindow(Driver& d) {
       "a window \"VelkorCrypt.exe\" of the started product", [] { return !windowsWithCaption(L"VelkorCrypt.exe").empty(); },
       [] { return std::string("none"); }, d.timeouts.window);
   d.log("  the product's window is shown");
+}
+
+void closeProduct(Driver& d) {
+  d.step("close the product the finish started");
+  for (HWND w : windowsWithCaption(L"VelkorCrypt.exe")) PostMessageW(w, WM_CLOSE, 0, 0);
+  d.waitUntil(
+      "the product's window to close", [] { return windowsWithCaption(L"VelkorCrypt.exe").empty(); },
+      [] { return std::string("still shown"); }, d.timeouts.window);
 }
 
 std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,

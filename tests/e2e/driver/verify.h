@@ -15,6 +15,13 @@
 
 namespace velkor::e2e {
 
+using wintest::fileExists;
+using wintest::readFile;
+using wintest::readValue;
+using wintest::specialFolder;
+using wintest::utf16le;
+using wintest::wide;
+
 // The install folder with its trailing backslash, and the fonts key, as the
 // checks of an installed machine name them.
 inline const std::wstring kInstallDir = wintest::wide(paths::kInstallDirectory) + L"\\";
@@ -43,6 +50,8 @@ void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v);
 void verifyNothingInstalled(Driver& d);
 // A top-level window captioned "VelkorCrypt.exe" (the product stand-in).
 void waitProductWindow(Driver& d);
+// Closes the product the finish started and waits until its window is gone.
+void closeProduct(Driver& d);
 // Bytes of the setup file's payload: `length` from `start` (a negative offset
 // from the payload's end, as the member table counts).
 std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,

@@ -21,6 +21,14 @@ HWND throughLicenceAndBack(Driver& d, HWND main) {
   return main;
 }
 
+// Button 1001 ("取消" or "确定") ends the wizard, and nothing is installed.
+void closeByButton(Driver& d, HWND main, const std::string& button) {
+  d.step(button + " closes the wizard");
+  d.click(main, 1001);
+  expectEnds(d);
+  verifyNothingInstalled(d);
+}
+
 }  // namespace
 
 // The welcome page's texts and buttons; Cancel closes the wizard.
@@ -40,10 +48,7 @@ TEST_F(Wizard, welcome) {
   d.expect(banner.right - banner.left == 136 && banner.bottom - banner.top == 232,
            "the banner 136x232 (it shows GIF 206)",
            std::to_string(banner.right - banner.left) + "x" + std::to_string(banner.bottom - banner.top));
-  d.step("Cancel closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  closeByButton(d, main, "Cancel");
 }
 
 // Esc on the welcome page closes the wizard
@@ -76,10 +81,7 @@ TEST_F(Wizard, refusal) {
   d.expectVisible(main, 1000, false);
   d.screenshot(main, "refusal");
   main = throughLicenceAndBack(d, main);
-  d.step("\"确定\" closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  closeByButton(d, main, "\"确定\"");
 }
 
 // The licence page left without acceptance returns to the welcome page.
@@ -102,10 +104,7 @@ TEST_F(Wizard, licence_back) {
   licence = openLicence(d, main, true);
   d.step("back once more");
   main = leaveLicencePage(d, licence);
-  d.step("Cancel closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  closeByButton(d, main, "Cancel");
 }
 
 // Cancel or Esc on the licence page: "否(&N)" and Esc stay, "是(&Y)" leaves, nothing installed
@@ -169,11 +168,7 @@ TEST_F(Wizard, finish_closebox) {
 TEST_F(Wizard, reinstall) {
   const auto& v = testenv::currentWindowsVersion();
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
-  d.step("close the started product");
-  for (HWND w : windowsWithCaption(L"VelkorCrypt.exe")) PostMessageW(w, WM_CLOSE, 0, 0);
-  d.waitUntil(
-      "the product's window to close", [] { return windowsWithCaption(L"VelkorCrypt.exe").empty(); },
-      [] { return std::string("still shown"); }, d.timeouts.window);
+  closeProduct(d);
   d.step("a second installation over the first");
   // Shortcuts are overwritten in place: verifyShortcuts counts the group's entries.
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
@@ -254,38 +249,38 @@ TEST_F(Wizard, reinstall_generations) {
   const auto& v = testenv::currentWindowsVersion();
   d.step("seed what every earlier generation left");
   const std::wstring dir = L"C:\\Program Files\\VelkorCrypt\\";
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
-  const std::wstring group = userFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
   for (const wchar_t* path : kOldClassKeys) {
     HKEY key = nullptr;
     d.expect(RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
                  ERROR_SUCCESS,
-             "seeded key " + narrowPath(path), "not created");
+             "seeded key " + utf8(path), "not created");
     RegCloseKey(key);
   }
   CreateDirectoryW(L"C:\\Program Files", nullptr);
   CreateDirectoryW(dir.c_str(), nullptr);
   CreateDirectoryW(group.c_str(), nullptr);
-  for (const wchar_t* name : kOldDesktopLinks) touch(desktop + name);
-  for (const wchar_t* name : kOldGroupLinks) touch(group + name);
-  for (const wchar_t* name : kOldFiles) touch(dir + name);
+  for (const wchar_t* name : kOldDesktopLinks) wintest::writeFile(desktop + name, {});
+  for (const wchar_t* name : kOldGroupLinks) wintest::writeFile(group + name, {});
+  for (const wchar_t* name : kOldFiles) wintest::writeFile(dir + name, {});
 
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
 
   d.step("nothing of the earlier generations is left");
   for (const wchar_t* path : kOldClassKeys)
-    d.expect(!keyExists(path), "key " + narrowPath(path) + " removed", "still there");
+    d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, path), "key " + utf8(path) + " removed", "still there");
   // "VKA archive\shellex" itself is never deleted, so its parent stays.
-  d.expect(keyExists(L"VKA archive\\shellex"), "\"VKA archive\\shellex\" kept", "removed");
+  d.expect(wintest::keyExists(HKEY_CLASSES_ROOT, L"VKA archive\\shellex"), "\"VKA archive\\shellex\" kept", "removed");
   for (const wchar_t* name : kOldDesktopLinks)
     d.expect(GetFileAttributesW((desktop + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "desktop link " + narrowPath(name) + " removed", "still there");
+             "desktop link " + utf8(name) + " removed", "still there");
   for (const wchar_t* name : kOldGroupLinks)
     d.expect(GetFileAttributesW((group + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "program-group link " + narrowPath(name) + " removed", "still there");
+             "program-group link " + utf8(name) + " removed", "still there");
   for (const wchar_t* name : kOldFiles)
     d.expect(GetFileAttributesW((dir + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "old file " + narrowPath(name) + " removed", "still there");
+             "old file " + utf8(name) + " removed", "still there");
 }
 
 }  // namespace velkor::e2e

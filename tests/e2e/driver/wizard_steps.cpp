@@ -234,11 +234,6 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
   verifyMarkerAfterFinish(d, v);
 }
 
-// Start, welcome, licence accepted, installation, finish page verified.
-HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v) {
-  return installToFinishPage(d, o, v, false);
-}
-
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress) {
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
@@ -437,29 +432,5 @@ bool programRunning(const std::wstring& exeName) {
   return found;
 }
 
-std::wstring userFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-  return path;
-}
-
-bool keyExists(const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-void touch(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-}
-
-std::string narrowPath(const std::wstring& w) {
-  std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  if (!out.empty()) out.pop_back();
-  return out;
-}
 
 }  // namespace velkor::e2e

@@ -39,12 +39,10 @@ enum class Finish { Button, Enter, Escape, CloseBox };
 // Ends the finish page and checks what follows (the product started, or the
 // log-off on a first installation on 6.0).
 void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how);
-// Start, welcome, licence accepted, installation, finish page verified.
-HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v);
-
-// A variant of the above that also checks the progress page on the way and
-// that Esc and a close request there change nothing.
-HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress);
+// Start, welcome, licence accepted, installation, finish page verified; with
+// `watchProgress` also the progress page on the way, where Esc and a close
+// request change nothing.
+HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress = false);
 // From the licence page with the box ticked: the progress page checked while
 // the installation runs, then on to its end, as install() does.
 HWND installWatchingProgress(Driver& d, HWND licence);
@@ -72,10 +70,5 @@ void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which);
 void installYahei(Driver& d, const std::wstring& fileName);
 // Whether a process with this executable name runs in the prefix.
 bool programRunning(const std::wstring& exeName);
-
-std::wstring userFolder(int csidl);
-bool keyExists(const std::wstring& classesPath);  // under HKEY_CLASSES_ROOT
-void touch(const std::wstring& path);
-std::string narrowPath(const std::wstring& path);
 
 }  // namespace velkor::e2e
