@@ -114,14 +114,9 @@ constexpr DWORD kInstallTimeout = 60000;
 // installation has ended.
 HWND runToEnd(Driver& d, const std::wstring& setup) {
   d.timeouts.install = kInstallTimeout;
-  d.step("start " + utf8(setup));
-  d.start(setup);
-  HWND main = d.waitWindow(kMainWindow);
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
-  return install(d, licence);
+  Options started;
+  started.program = setup;
+  return install(d, toAcceptedLicence(d, started));
 }
 
 void expectFailurePage(Driver& d, HWND main, const std::wstring& named, const char16_t* reason) {
@@ -493,29 +488,24 @@ TEST_F(Faults, fonts_missing) { fontFolderFault(d, o, true); }
 int dismissFailureBoxes(Driver& d, HWND main, const std::string& until, const std::function<bool()>& done,
                         DWORD timeout) {
   const WindowQuery box{wide(fonts::kRegisterFailedCaption), {IDOK}, {ctl::kNext}, "the \"失败！\" box"};
-  int boxes = 0;
-  const DWORD started = GetTickCount();
-  while (!done()) {
-    if (HWND w = d.findWindow(box)) {
-      ++boxes;
-      d.step("the \"失败！\" box, number " + std::to_string(boxes));
-      std::wstring message;
-      for (HWND c = GetWindow(w, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-        wchar_t cls[32] = {};
-        GetClassNameW(c, cls, 32);
-        if (_wcsicmp(cls, L"Static") == 0) message += d.windowText(c);
-      }
-      d.expect(message == wide(fonts::kRegisterFailedText), "the text \"失败！\"", "\"" + utf8(message) + "\"");
-      d.expect(GetWindow(w, GW_OWNER) == main, "the box owned by the main window", utf8(describe(GetWindow(w, GW_OWNER))));
-      d.screenshot(w, "failure-box");
-      d.click(w, IDOK);
-      d.waitGone(w, "the box");
-      continue;
-    }
-    if (GetTickCount() - started > timeout) d.fail(until, "not within " + std::to_string(timeout) + " ms");
-    Sleep(50);
-  }
-  return boxes;
+  return answerWindows(
+      d, box,
+      [&](HWND w, int number) {
+        d.step("the \"失败！\" box, number " + std::to_string(number));
+        std::wstring message;
+        for (HWND c = GetWindow(w, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+          wchar_t cls[32] = {};
+          GetClassNameW(c, cls, 32);
+          if (_wcsicmp(cls, L"Static") == 0) message += d.windowText(c);
+        }
+        d.expect(message == wide(fonts::kRegisterFailedText), "the text \"失败！\"", "\"" + utf8(message) + "\"");
+        d.expect(GetWindow(w, GW_OWNER) == main, "the box owned by the main window",
+                 utf8(describe(GetWindow(w, GW_OWNER))));
+        d.screenshot(w, "failure-box");
+        d.click(w, IDOK);
+        d.waitGone(w, "the box");
+      },
+      until, done, [&] { return installationTexts(d, main); }, timeout);
 }
 
 void denyFontsKeyWrites(Driver& d) {
@@ -548,11 +538,6 @@ void denyFontsKeyWrites(Driver& d) {
   d.log("  RegCreateKeyExW reports " + std::to_string(created));
 }
 
-bool installationEnded(Driver& d, HWND main) {
-  const auto t = d.text(main, ctl::kCancelFinish);
-  return t == L"完成" || t == L"确定";
-}
-
 // The fonts key cannot be created: each font registration shows "失败！" and
 // the installation goes on. On Vista with only Palace Script missing the plan
 // registers it once; on 6.1 and later the finish registers Palace Script when
@@ -571,15 +556,9 @@ TEST_F(Faults, fonts_key) {
   }
   denyFontsKeyWrites(d);
 
-  d.step("start " + utf8(o.program));
-  d.start(o.program);
-  HWND main = d.waitWindow(kMainWindow);
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
+  HWND licence = toAcceptedLicence(d, o);
   d.step("accept and install");
-  main = leaveLicencePage(d, licence);
+  HWND main = leaveLicencePage(d, licence);
   const int duringInstall = dismissFailureBoxes(
       d, main, "the installation to end", [&] { return installationEnded(d, main); }, kInstallTimeout);
   d.expect(duringInstall == (vista ? 1 : 0), std::to_string(vista ? 1 : 0) + " box(es) during the installation",

@@ -200,40 +200,21 @@ enum class Notice { Never, Once };
 HWND installWatchingNotice(Driver& d, HWND licence, Notice notice) {
   d.step("accept and install");
   HWND main = leaveLicencePage(d, licence);
-  int shown = 0;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND box = d.findWindow(kNotice)) {
-      d.screenshot(main, "progress-under-notice");
-      d.expect(notice == Notice::Once && shown == 0, notice == Notice::Once ? "one notice only" : "no notice",
-               "a notice");
-      answerNotice(d, box, main);
-      ++shown;
-      d.step("the installation goes on");
-      continue;
-    }
-    const std::wstring button = d.text(main, 1001);
-    if (button == wide(wizard::text::kFinishCaption) || button == wide(text::kOkCaption)) break;
-    if (GetTickCount() - start > d.timeouts.install)
-      d.fail("the installation to end", "1001 \"" + utf8(button) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\"");
-    Sleep(50);
-  }
+  const int shown = answerWindows(
+      d, kNotice,
+      [&](HWND box, int number) {
+        d.screenshot(main, "progress-under-notice");
+        d.expect(notice == Notice::Once && number == 1, notice == Notice::Once ? "one notice only" : "no notice",
+                 "a notice");
+        answerNotice(d, box, main);
+        d.step("the installation goes on");
+      },
+      "the installation to end", [&] { return installationEnded(d, main); },
+      [&] { return installationTexts(d, main); }, d.timeouts.install);
   d.expect(shown == (notice == Notice::Once ? 1 : 0), notice == Notice::Once ? "the notice shown" : "no notice shown",
            std::to_string(shown) + " notices");
   d.screenshot(main, "finish");
   return main;
-}
-
-// Start, welcome, licence accepted; returns the licence page.
-HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup, bool nextByEnter = false) {
-  *setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.step("the welcome page");
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, nextByEnter);
-  tickAgree(d, licence, true);
-  return licence;
 }
 
 // The finish page, also on 6.0 when the installation needed no fonts (no log-off).

@@ -48,6 +48,15 @@ HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup) {
   return main;
 }
 
+HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup, bool nextByEnter) {
+  HWND main = startAtWelcome(d, o, setup);
+  d.step("the welcome page");
+  expectWelcome(d, main);
+  HWND licence = openLicence(d, main, nextByEnter);
+  tickAgree(d, licence, true);
+  return licence;
+}
+
 void expectWelcome(Driver& d, HWND w) {
   d.expectText(w, 1000, L"下一步(&N) >");
   d.expectText(w, 1001, L"取消");
@@ -117,17 +126,36 @@ HWND backAndAcceptAgain(Driver& d, HWND licence) {
   return licence;
 }
 
+bool installationEnded(Driver& d, HWND main) {
+  const auto t = d.text(main, 1001);
+  return t == L"完成" || t == L"确定";
+}
+
+std::string installationTexts(Driver& d, HWND main) {
+  return "1001 \"" + utf8(d.text(main, 1001)) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\"";
+}
+
+int answerWindows(Driver& d, const WindowQuery& box, const std::function<void(HWND, int)>& answer,
+                  const std::string& until, const std::function<bool()>& done,
+                  const std::function<std::string()>& seen, DWORD timeout) {
+  int count = 0;
+  d.waitUntil(
+      until,
+      [&] {
+        HWND w = d.findWindow(box);
+        if (w != nullptr) answer(w, ++count);
+        return w == nullptr && done();
+      },
+      seen, timeout);
+  return count;
+}
+
 namespace {
 
 HWND awaitInstallationEnd(Driver& d, HWND main) {
   d.waitUntil(
-      "the installation to end (1001 \"完成\" or \"确定\")",
-      [&] {
-        const auto t = d.text(main, 1001);
-        return t == L"完成" || t == L"确定";
-      },
-      [&] { return "1001 \"" + utf8(d.text(main, 1001)) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\""; },
-      d.timeouts.install);
+      "the installation to end (1001 \"完成\" or \"确定\")", [&] { return installationEnded(d, main); },
+      [&] { return installationTexts(d, main); }, d.timeouts.install);
   d.screenshot(main, "finish");
   return main;
 }
@@ -235,16 +263,10 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
 }
 
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.step("the welcome page");
-  expectCentred(d, main, nullptr, "the main window");
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
+  std::wstring setup;
+  HWND licence = toAcceptedLicence(d, o, &setup);
   d.screenshot(licence, "licence-accepted");
-  main = watchProgress ? installWatchingProgress(d, licence) : install(d, licence);
+  HWND main = watchProgress ? installWatchingProgress(d, licence) : install(d, licence);
   expectFinishPage(d, main, v);
   verifyInstallation(d, setup, v);
   return main;

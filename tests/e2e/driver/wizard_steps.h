@@ -2,6 +2,7 @@
 // each step checks what the user would see and fails with what it saw.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "lib/wine_env.h"
@@ -22,10 +23,21 @@ void expectWelcome(Driver& d, HWND main);
 // given, receives the path of the file started.
 HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup = nullptr);
 HWND openLicence(Driver& d, HWND main, bool byEnter);
+// Start, welcome page checked, licence page opened (by Next or Enter) and
+// accepted; returns the licence page.
+HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup = nullptr, bool nextByEnter = false);
 void tickAgree(Driver& d, HWND licence, bool on);
 // Clicks button 1 of the licence page ("< 上一步 (&B)" or "安装 (&I)", as the
 // agree box says) and returns the main window, shown again.
 HWND leaveLicencePage(Driver& d, HWND licence);
+// 1001 reads "完成" or "确定"; the texts that tell how far it got.
+bool installationEnded(Driver& d, HWND main);
+std::string installationTexts(Driver& d, HWND main);
+// Until `done` holds (within `timeout`), answers each window of `box` the
+// program shows with `answer` (given its number, from 1); returns how many.
+int answerWindows(Driver& d, const WindowQuery& box, const std::function<void(HWND, int)>& answer,
+                  const std::string& until, const std::function<bool()>& done,
+                  const std::function<std::string()>& seen, DWORD timeout);
 // Back from the licence page without acceptance to the welcome page, then a
 // fresh licence page (its box clear again) accepted; returns that page.
 HWND backAndAcceptAgain(Driver& d, HWND licence);
