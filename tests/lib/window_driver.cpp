@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <sstream>
 
 namespace velkor::testlib {
@@ -82,27 +83,21 @@ bool makeFolders(const std::wstring& folder) {
   return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-struct CaptionState {
-  const std::wstring* caption;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectByCaption(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<CaptionState*>(p);
-  wchar_t text[512] = {};
-  DWORD_PTR got = 0;
-  if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
-      *s->caption == text)
-    s->found.push_back(w);
-  return TRUE;
+// Every top-level window for which `keep` holds.
+std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep) {
+  struct State {
+    const std::function<bool(HWND)>* keep;
+    std::vector<HWND> found;
+  } state{&keep, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<State*>(p);
+        if ((*s->keep)(w)) s->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&state));
+  return state.found;
 }
-
-struct QueryState {
-  DWORD processId;
-  const WindowQuery* query;
-  const Driver* driver;
-  HWND found;
-};
 
 bool matches(const Driver& d, HWND w, const WindowQuery& q) {
   if (!IsWindowVisible(w)) return false;
@@ -114,21 +109,28 @@ bool matches(const Driver& d, HWND w, const WindowQuery& q) {
   return true;
 }
 
-BOOL CALLBACK findMatching(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<QueryState*>(p);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  if (owner != s->processId || !matches(*s->driver, w, *s->query)) return TRUE;
-  s->found = w;
-  return FALSE;
+// Ends a process started here when it still runs, and closes its handles.
+void endStarted(PROCESS_INFORMATION& p, Driver& d, const std::string& what) {
+  if (p.hProcess == nullptr) return;
+  if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) {
+    d.log(what + " still runs at the end; ending it");
+    TerminateProcess(p.hProcess, 1);
+    WaitForSingleObject(p.hProcess, 5000);
+  }
+  CloseHandle(p.hProcess);
+  if (p.hThread != nullptr) CloseHandle(p.hThread);
+  p = PROCESS_INFORMATION{};
 }
 
 }  // namespace
 
 std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
-  CaptionState state{&caption, {}};
-  EnumWindows(collectByCaption, reinterpret_cast<LPARAM>(&state));
-  return state.found;
+  return topLevelWindows([&](HWND w) {
+    wchar_t text[512] = {};
+    DWORD_PTR got = 0;
+    return SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
+           caption == text;
+  });
 }
 
 std::wstring describe(HWND window) {
@@ -159,15 +161,7 @@ Driver::Driver(std::string scenario, std::wstring shotsFolder)
 }
 
 Driver::~Driver() {
-  if (process_.hProcess != nullptr) {
-    if (running()) {
-      log("the program still runs at the end; ending it");
-      TerminateProcess(process_.hProcess, 1);
-      WaitForSingleObject(process_.hProcess, 5000);
-    }
-    CloseHandle(process_.hProcess);
-    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-  }
+  endStarted(process_, *this, "the program");
   if (logFile_ != nullptr) std::fclose(logFile_);
 }
 
@@ -201,12 +195,9 @@ void Driver::start(const std::wstring& program, const std::wstring& arguments, c
 }
 
 void Driver::watch(DWORD processId) {
-  if (process_.hProcess != nullptr) {  // an earlier program of this scenario
-    if (running()) fail("the earlier program to have ended before the next one", "it still runs");
-    CloseHandle(process_.hProcess);
-    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-  }
-  process_ = PROCESS_INFORMATION{};
+  // An earlier program of this scenario must have ended.
+  if (running()) fail("the earlier program to have ended before the next one", "it still runs");
+  endStarted(process_, *this, "the earlier program");
   process_.dwProcessId = processId;
 }
 
@@ -268,9 +259,12 @@ HWND Driver::findWindow(const WindowQuery& query) const { return findWindowOf(pr
 HWND Driver::waitWindow(const WindowQuery& query) { return waitWindowOf(process_.dwProcessId, query); }
 
 HWND Driver::findWindowOf(DWORD processId, const WindowQuery& query) const {
-  QueryState state{processId, &query, this, nullptr};
-  EnumWindows(findMatching, reinterpret_cast<LPARAM>(&state));
-  return state.found;
+  const auto found = topLevelWindows([&](HWND w) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    return owner == processId && matches(*this, w, query);
+  });
+  return found.empty() ? nullptr : found.front();
 }
 
 HWND Driver::waitWindowOf(DWORD processId, const WindowQuery& query) {
@@ -437,16 +431,7 @@ OtherProgram::OtherProgram(Driver& d, const std::wstring& program) : d_(d) {
   process_ = d_.launch(program, L"", L"");
 }
 
-OtherProgram::~OtherProgram() {
-  if (process_.hProcess == nullptr) return;
-  if (running()) {
-    d_.log("the other program still runs at the end; ending it");
-    TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 5000);
-  }
-  CloseHandle(process_.hProcess);
-  if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-}
+OtherProgram::~OtherProgram() { endStarted(process_, d_, "the other program"); }
 
 bool OtherProgram::running() const {
   return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;

@@ -149,11 +149,10 @@ void verifyMachineUntouched(Driver& d) {
              "it exists");
   const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName})
-    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + utf8(wide(name)), "it exists");
-  d.expect(!fileExists(specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
+    expectAbsent(d, desktop + wide(name));
+  expectAbsent(d, specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup));
   for (const auto& part : payload::kFontParts)
-    d.expect(!fileExists(fontsFolder() + wide(part.fileName)), "no font " + utf8(wide(part.fileName)),
-             "it exists");
+    expectAbsent(d, fontsFolder() + wide(part.fileName));
 }
 
 // ---- Damaged setup files ----------------------------------------------------------
@@ -360,12 +359,11 @@ TEST_F(Faults, disk_full) {
       d.expect(readFile(path) == setupSlice(d, o.program, m.start, m.length), utf8(path) + " complete",
                fileExists(path) ? "it differs" : "no file");
     else
-      d.expect(!fileExists(path), utf8(path) + " absent", "it exists");
+      expectAbsent(d, path);
   }
   d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no registry configuration", "the version marker");
-  d.expect(!fileExists(specialFolder(CSIDL_DESKTOPDIRECTORY) + wide(shortcuts::kMainLinkName)), "no desktop shortcut",
-           "it exists");
-  d.expect(!fileExists(specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup)), "no program group", "it exists");
+  expectAbsent(d, specialFolder(CSIDL_DESKTOPDIRECTORY) + wide(shortcuts::kMainLinkName));
+  expectAbsent(d, specialFolder(CSIDL_PROGRAMS) + wide(shortcuts::kProgramGroup));
 }
 
 // The disk holds the members but not the install directory's FangSong copy
@@ -382,8 +380,7 @@ TEST_F(Faults, disk_full_fonts) {
   expectFinishPage(d, main, v);
   verifyMembers(d, o.program);
   d.step("the incomplete FangSong copy is deleted; the font folder has its fonts");
-  d.expect(!fileExists(wide(fonts::installedFangSong())), utf8(wide(fonts::installedFangSong())) + " absent",
-           "it exists");
+  expectAbsent(d, wide(fonts::installedFangSong()));
   for (const auto* part : {&fonts::kFangSong, &fonts::kPalaceScript})
     d.expect(readFile(fontsFolder() + wide(part->fileName)) == fontPart(d, o.program, *part),
              utf8(wide(part->fileName)) + " in the font folder", "missing or different");
@@ -454,13 +451,13 @@ void fontFolderFault(Driver& d, const Options& o, bool removed) {
   d.expect(removed != fileExists(folder), removed ? "the font folder still gone" : "the font folder still there",
            removed ? "it was made again" : "it is gone");
   for (const auto& part : payload::kFontParts)
-    d.expect(!fileExists(folder + L"\\" + wide(part.fileName)), "no " + utf8(wide(part.fileName)), "it is there");
+    expectAbsent(d, folder + L"\\" + wide(part.fileName));
   if (v.major == 6 && v.minor >= 1) {
     d.expect(readFile(wide(fonts::installedFangSong())) == fontPart(d, o.program, fonts::kFangSong),
              "the install directory's own FangSong copy", "it differs");
   } else if (v.major == 5) {
     for (int n = 1; n <= 3; ++n)
-      d.expect(!fileExists(wide(fonts::transitFile(n))), "transit file " + std::to_string(n) + " deleted", "it is there");
+      expectAbsent(d, wide(fonts::transitFile(n)));
   }
   const bool fangSongAddsTwo = v.major == 6 && v.minor >= 1 && installedFangSongAddsTwo(d);
 
@@ -655,16 +652,16 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
   verifyFonts(d, setup, v);
   verifyRegistry(d);
   d.step("the shortcuts of the folders that cannot be looked up are skipped");
-  d.expect(!fileExists(nowhere), "nothing made at " + utf8(nowhere), "it exists");
+  expectAbsent(d, nowhere);
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName})
-    d.expect(!fileExists(desktop + wide(name)), "no desktop link " + utf8(wide(name)), "it exists");
+    expectAbsent(d, desktop + wide(name));
   // A lookup's result used without its status can leave an empty folder path,
   // which puts the links at the root of the current drive.
   for (const char16_t* name : {shortcuts::kMainLinkName, shortcuts::kLockLinkName, shortcuts::kProgramGroup})
-    d.expect(!fileExists(L"C:" + wide(name)), "nothing at C:" + utf8(wide(name)), "it exists");
+    expectAbsent(d, L"C:" + wide(name));
   const std::wstring group = programs + wide(shortcuts::kProgramGroup);
   if (programsToo) {
-    d.expect(!fileExists(group), "no program group", "it exists");
+    expectAbsent(d, group);
   } else {
     const struct {
       const char16_t* name;
