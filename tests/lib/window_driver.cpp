@@ -3,6 +3,7 @@
 #include <objidl.h>  // before gdiplus.h, which needs its types
 #include <gdiplus.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -131,6 +132,18 @@ std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
     return SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
            caption == text;
   });
+}
+
+std::vector<DWORD> processesNamed(const std::wstring& exeName) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, exeName.c_str()) == 0) found.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return found;
 }
 
 std::wstring describe(HWND window) {

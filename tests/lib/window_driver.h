@@ -140,6 +140,8 @@ class OtherProgram {
   PROCESS_INFORMATION process_{};
 };
 
+// The processes of the prefix whose executable has this name.
+std::vector<DWORD> processesNamed(const std::wstring& exeName);
 // Every top-level window (of any process) with this caption.
 std::vector<HWND> windowsWithCaption(const std::wstring& caption);
 std::wstring describe(HWND window);

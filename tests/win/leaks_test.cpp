@@ -269,18 +269,13 @@ constexpr DWORD kSoundEnds = 2000;
 
 // Ends the product that the finish started (another process).
 void EndStartedProduct() {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry)) {
-    if (::lstrcmpiW(entry.szExeFile, L"VelkorCrypt.exe") != 0) continue;
-    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+  for (DWORD id : testlib::processesNamed(L"VelkorCrypt.exe")) {
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
       ::TerminateProcess(process, 0);
       ::WaitForSingleObject(process, 5000);
       ::CloseHandle(process);
     }
   }
-  ::CloseHandle(snapshot);
 }
 
 // Runs one main window while `drive` runs on a thread of its own; returns

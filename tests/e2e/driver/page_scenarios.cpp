@@ -151,7 +151,7 @@ TEST_F(Pages, install_failure) {
   d.step("Esc only ends the wizard");
   d.key(main, VK_ESCAPE);
   expectEnds(d);
-  d.expect(!programRunning(kProduct), "the product not started", "it runs");
+  d.expect(processesNamed(kProduct).empty(), "the product not started", "it runs");
   d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no version marker written", "it exists");
   d.expect(GetFileAttributesW((specialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
                INVALID_FILE_ATTRIBUTES,
@@ -171,7 +171,7 @@ TEST_F(Pages, install_failure_after_enter) {
   d.step("the first \"确定\" ends the wizard");
   d.click(main, 1001);
   expectEnds(d);
-  d.expect(!programRunning(kProduct), "the product not started", "it runs");
+  d.expect(processesNamed(kProduct).empty(), "the product not started", "it runs");
 }
 
 // Every page once, photographed in order, ending with an installation and the

@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <map>
@@ -441,18 +440,5 @@ void installYahei(Driver& d, const std::wstring& fileName) {
   d.expect(CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\wqy\\wqy-microhei.ttc", target.c_str(), FALSE) != FALSE,
            "a CJK font copied to " + utf8(target), "error " + std::to_string(GetLastError()));
 }
-
-bool programRunning(const std::wstring& exeName) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  bool found = false;
-  for (BOOL ok = Process32FirstW(snapshot, &entry); ok && !found; ok = Process32NextW(snapshot, &entry))
-    found = _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
-  CloseHandle(snapshot);
-  return found;
-}
-
 
 }  // namespace velkor::e2e

@@ -80,7 +80,5 @@ void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which);
 // Puts the system's CJK font at C:\WINDOWS\Fonts\<fileName>, where the
 // wizard looks for Yahei.
 void installYahei(Driver& d, const std::wstring& fileName);
-// Whether a process with this executable name runs in the prefix.
-bool programRunning(const std::wstring& exeName);
 
 }  // namespace velkor::e2e
