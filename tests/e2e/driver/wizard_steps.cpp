@@ -230,25 +230,19 @@ void verifyInstallation(Driver& d, const std::wstring& setup, const testenv::Win
   verifyShortcuts(d);
 }
 
-void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how) {
+void leavePage(Driver& d, HWND main, Finish how, const std::string& page) {
+  static const char* const kHow[] = {"button 1001", "Enter", "Esc", "the close box"};
+  d.step(kHow[static_cast<int>(how)] + std::string(" ends ") + page);
   switch (how) {
-    case Finish::Button:
-      d.step("\"完成\" finishes");
-      d.click(main, 1001);
-      break;
-    case Finish::Enter:
-      d.step("Enter finishes");
-      d.key(main, VK_RETURN);
-      break;
-    case Finish::Escape:
-      d.step("Esc finishes");
-      d.key(main, VK_ESCAPE);
-      break;
-    case Finish::CloseBox:
-      d.step("the close box finishes");
-      d.postClose(main);
-      break;
+    case Finish::Button: d.click(main, 1001); break;
+    case Finish::Enter: d.key(main, VK_RETURN); break;
+    case Finish::Escape: d.key(main, VK_ESCAPE); break;
+    case Finish::CloseBox: d.postClose(main); break;
   }
+}
+
+void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how) {
+  leavePage(d, main, how, "the finish page");
   if (v.major == 6 && v.minor == 0) {
     // The log-off path: the product is started minimised, then the session ends.
     d.waitExit();

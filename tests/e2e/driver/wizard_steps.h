@@ -48,6 +48,9 @@ void expectFinishPage(Driver& d, HWND main, const testenv::WindowsVersion& v);
 void verifyInstallation(Driver& d, const std::wstring& setup, const testenv::WindowsVersion& v);
 
 enum class Finish { Button, Enter, Escape, CloseBox };
+// Ends the finish or failure page by button 1001 ("完成" or "确定"), Enter,
+// Esc or the close box.
+void leavePage(Driver& d, HWND main, Finish how, const std::string& page);
 // Ends the finish page and checks what follows (the product started, or the
 // log-off on a first installation on 6.0).
 void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how);
