@@ -84,22 +84,6 @@ bool makeFolders(const std::wstring& folder) {
   return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Every top-level window for which `keep` holds.
-std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep) {
-  struct State {
-    const std::function<bool(HWND)>* keep;
-    std::vector<HWND> found;
-  } state{&keep, {}};
-  EnumWindows(
-      [](HWND w, LPARAM p) WINAPI -> BOOL {
-        auto* s = reinterpret_cast<State*>(p);
-        if ((*s->keep)(w)) s->found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&state));
-  return state.found;
-}
-
 bool matches(const Driver& d, HWND w, const WindowQuery& q) {
   if (!IsWindowVisible(w)) return false;
   if (d.windowText(w) != q.caption) return false;
@@ -124,6 +108,21 @@ void endStarted(PROCESS_INFORMATION& p, Driver& d, const std::string& what) {
 }
 
 }  // namespace
+
+std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep) {
+  struct State {
+    const std::function<bool(HWND)>* keep;
+    std::vector<HWND> found;
+  } state{&keep, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<State*>(p);
+        if ((*s->keep)(w)) s->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
 
 std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
   return topLevelWindows([&](HWND w) {
@@ -153,7 +152,7 @@ std::wstring describe(HWND window) {
   GetWindowTextW(window, text, 256);
   std::wostringstream s;
   s << L"window " << reinterpret_cast<std::uintptr_t>(window) << L" class \"" << cls << L"\" text \"" << text << L"\""
-    << (IsWindowVisible(window) ? L" visible" : L" hidden");
+    << (IsWindowVisible(window) ? L" visible" : L" hidden") << L" thread " << GetWindowThreadProcessId(window, nullptr);
   return s.str();
 }
 

@@ -140,6 +140,8 @@ class OtherProgram {
   PROCESS_INFORMATION process_{};
 };
 
+// Every top-level window (of any process) for which `keep` holds.
+std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep);
 // The processes of the prefix whose executable has this name.
 std::vector<DWORD> processesNamed(const std::wstring& exeName);
 // Every top-level window (of any process) with this caption.

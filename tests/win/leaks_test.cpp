@@ -37,18 +37,6 @@ struct Counts {
   std::string topLevel;             // for the message when windows grow
 };
 
-BOOL CALLBACK DescribeTopLevel(HWND window, LPARAM out) {
-  DWORD process = 0;
-  const DWORD thread = ::GetWindowThreadProcessId(window, &process);
-  if (process != ::GetCurrentProcessId()) return TRUE;
-  wchar_t cls[64] = {}, text[64] = {};
-  ::GetClassNameW(window, cls, 64);
-  ::GetWindowTextW(window, text, 64);
-  *reinterpret_cast<std::wstring*>(out) += L" [" + std::wstring(cls) + L" \"" + text + L"\" thread " +
-                                           std::to_wstring(thread) + (::IsWindowVisible(window) ? L" visible]" : L"]");
-  return TRUE;
-}
-
 std::ostream& operator<<(std::ostream& out, const Counts& c) {
   return out << "GDI " << c.gdi << ", kernel " << c.kernel << ", windows " << c.windows << ", menus " << c.menus
              << ", icons " << c.icons;
@@ -135,9 +123,13 @@ Counts Take() {
     }
     if (user.windows < least.windows) {
       least.windows = user.windows;
-      std::wstring list;
-      ::EnumWindows(DescribeTopLevel, reinterpret_cast<LPARAM>(&list));
-      least.topLevel = testlib::utf8(list);
+      least.topLevel.clear();
+      for (HWND w : testlib::topLevelWindows([](HWND w) {
+             DWORD process = 0;
+             ::GetWindowThreadProcessId(w, &process);
+             return process == ::GetCurrentProcessId();
+           }))
+        least.topLevel += " [" + testlib::utf8(testlib::describe(w)) + "]";
     }
     least.menus = std::min(least.menus, user.menus);
     least.soundHelpers = std::max(least.soundHelpers, SoundHelperThreads());
