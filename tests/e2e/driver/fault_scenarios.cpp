@@ -399,16 +399,6 @@ bool fontEntryIs(const std::u16string& displayName, const std::u16string& fileNa
          (v.bytes == wintest::utf16le(fileName) || v.bytes == wintest::utf16le(fileName, true));
 }
 
-// Whether the finish's addition of the installed FangSong copy reports two
-// fonts on this system (then it registers no entry for it).
-bool installedFangSongAddsTwo(Driver& d) {
-  const std::wstring installed = wide(fonts::installedFangSong());
-  const int added = AddFontResourceW(installed.c_str());
-  if (added > 0) RemoveFontResourceW(installed.c_str());
-  d.log("  adding " + utf8(installed) + " reports " + std::to_string(added) + " font(s) here");
-  return added == 2;
-}
-
 // Start to finish page with the checks that do not depend on the fonts.
 HWND installWithoutFontChecks(Driver& d, const Options& o, const testenv::WindowsVersion& v) {
   HWND main = runToEnd(d, o.program);

@@ -181,17 +181,18 @@ void verifyLogoffCleanup(Driver& d) {
   d.expect(fileExists(fontsFolder() + L"PALSCRI.TTF"), "the font folder's PALSCRI.TTF kept", "it is gone");
 }
 
-void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
-  if (!(v.major == 6 && v.minor >= 1)) return;
-  d.step("verify the fonts the finish registers");
-  // The FangSong entry is written unless adding the installed file reports
-  // exactly two fonts; what this system reports is measured here (Wine may
-  // count a vertical variant of a CJK face as a font of its own).
-  const std::wstring installed = kInstallDir + L"simfang.ttf";
+bool installedFangSongAddsTwo(Driver& d) {
+  const std::wstring installed = wide(fonts::installedFangSong());
   const int added = AddFontResourceW(installed.c_str());
   if (added > 0) RemoveFontResourceW(installed.c_str());
   d.log("  adding " + utf8(installed) + " reports " + std::to_string(added) + " font(s) here");
-  if (added != 2) {
+  return added == 2;
+}
+
+void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
+  if (!(v.major == 6 && v.minor >= 1)) return;
+  d.step("verify the fonts the finish registers");
+  if (!installedFangSongAddsTwo(d)) {
     expectString(d, HKEY_LOCAL_MACHINE, L"HKLM", kFontsKey, L"仿宋_GB2312(TrueType)", u"simfang.ttf", false);
   } else {
     const auto fangSong = readValue(HKEY_LOCAL_MACHINE, kFontsKey, L"仿宋_GB2312(TrueType)");

@@ -44,6 +44,10 @@ void verifyMarkerAfterFinish(Driver& d, const testenv::WindowsVersion& v);
 // What the log-off procedure of a first installation on 6.0 cleans up: the
 // copy of Palace Script beside the setup is gone, the font folder keeps its own.
 void verifyLogoffCleanup(Driver& d);
+// Whether adding the installed FangSong copy reports two fonts on this system
+// (then the finish registers no entry for it; Wine may count a vertical
+// variant of a CJK face as a font of its own).
+bool installedFangSongAddsTwo(Driver& d);
 // The font entries the finish registers on 6.1 and later.
 void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v);
 // Nothing of an installation is there.
