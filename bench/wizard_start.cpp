@@ -24,10 +24,13 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "bench/wizard_pages.h"
 #include "controls/pictureex/gif_reader.h"
+#include "engine/failure_display.h"
 #include "framework/system_library.h"
+#include "lib/wizard_windows.h"
 #include "resources/resource_ids.h"
+#include "wizard/control_ids.h"
+#include "wizard/texts.h"
 
 namespace {
 
@@ -116,15 +119,28 @@ StartWork measureStartWork(const std::wstring& wizardExe) {
   return work;
 }
 
-// Next, tick the agreement, Install, then wait for the finish or failure
-// page. Returns the peak working set at the end, or 0; `unixPeak` gets the
-// Wine process's VmHWM then.
-std::uint64_t installThroughThePages(Started& wizard, std::string& failure, std::uint64_t& unixPeak,
-                                     std::uint64_t& licencePeak) {
-  HWND licence = openLicenceAndAgree(wizard, failure);
-  if (licence == nullptr) return 0;
+// Next, tick the agreement, Install, then wait for the finish page, with the
+// window driver (which throws, naming the step, when a page does not come).
+// Returns the peak working set at the end; `unixPeak` gets the Wine
+// process's VmHWM then, `licencePeak` the peak on the licence page.
+std::uint64_t installThroughThePages(const Started& wizard, std::uint64_t& unixPeak, std::uint64_t& licencePeak) {
+  testlib::Driver d("bench", L"");
+  d.watch(wizard.process.dwProcessId);
+  d.click(d.waitWindow(testlib::kMainWindow), ctl::kNext);
+  HWND licence = d.waitWindow(testlib::kLicencePage);
+  d.setCheck(licence, wizard::ids::ts::kAgree, true);
+  d.waitText(licence, wizard::ids::kOk, testlib::kInstall);
   licencePeak = peakWorkingSet(wizard.process.hProcess);
-  if (!installFromLicence(wizard, licence, failure)) return 0;
+  d.click(licence, wizard::ids::kOk);
+  d.waitGone(licence, "the licence page");
+  HWND main = d.waitWindow(testlib::kMainWindow);
+  const std::wstring finish = reinterpret_cast<const wchar_t*>(wizard::text::kFinishCaption);
+  const std::wstring failed = reinterpret_cast<const wchar_t*>(text::kOkCaption);
+  std::wstring last;
+  d.waitUntil(
+      "the installation to end", [&] { return (last = d.text(main, ctl::kCancelFinish)) == finish || last == failed; },
+      [&] { return testlib::utf8(last); }, d.timeouts.install);
+  d.expect(last == finish, "the finish page", "the failure page");
   unixPeak = unixHighWaterMark("C:\\bench\\Velkorsetup.exe");
   return peakWorkingSet(wizard.process.hProcess);
 }
@@ -172,10 +188,13 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   Started s = start(wizardExe);
-  std::string failure;
-  std::uint64_t unixPeak = 0, licencePeak = 0;
-  const std::uint64_t installedPeak =
-      s.seconds < 0 ? 0 : installThroughThePages(s, failure, unixPeak, licencePeak);
+  std::string failure = "the wizard showed no painted window";
+  std::uint64_t unixPeak = 0, licencePeak = 0, installedPeak = 0;
+  try {
+    if (s.seconds >= 0) installedPeak = installThroughThePages(s, unixPeak, licencePeak);
+  } catch (const testlib::StepFailure& error) {
+    failure = error.what();
+  }
   end(s);
   Sleep(300);  // let the ended wizard's clean-up pass before timing here
   const StartWork work = measureStartWork(wizardExe);

@@ -1,13 +1,11 @@
 # Bad setup files and faults of the machine, driven through the real wizard by
 # the e2e driver, each scenario in a fresh prefix of one Windows version.
 # Screenshots and the driver's log land in <build>/tests/e2e/shots/<version>/<scenario>/.
-if(NOT VELKOR_WIN32 OR NOT TARGET Velkorsetup_file OR NOT TARGET e2e_driver)
+if(NOT VELKOR_WIN32)
   return()
 endif()
 get_target_property(velkor_fault_setup_dir Velkorsetup_file BINARY_DIR)
 set(velkor_fault_setup ${velkor_fault_setup_dir}/Velkorsetup.exe)
-# The font step's paths (the install directory's FangSong copy, transit files).
-target_link_libraries(e2e_driver PRIVATE velkor_engine)
 
 # velkor_fault_scenario(<scenario> VERSIONS <v...> [SETUP <file>] [TMPFS <options:path>...]
 #                       [ENV <var=value>...] [FIXTURES <name>] [TIMEOUT <s>])
@@ -25,9 +23,10 @@ function(velkor_fault_scenario scenario)
   foreach(m ${A_TMPFS})
     list(APPEND mounts --tmpfs ${m})
   endforeach()
+  velkor_e2e_args(args ${scenario})
   velkor_wine_test(fault.${scenario} ${PROJECT_SOURCE_DIR}/scripts/winerun
     VERSIONS ${A_VERSIONS} LABEL e2e TIMEOUT ${A_TIMEOUT} ENV ${A_ENV}
-    ARGS ${mounts} $<TARGET_FILE:e2e_driver> ${scenario} ${A_SETUP} --shots ${VELKOR_E2E_SHOTS})
+    ARGS ${mounts} $<TARGET_FILE:e2e_driver> ${A_SETUP} ${args})
   foreach(v ${A_VERSIONS})
     set_tests_properties(e2e.${v}.fault.${scenario} PROPERTIES SKIP_RETURN_CODE 77)
     if(A_FIXTURES)

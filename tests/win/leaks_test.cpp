@@ -19,22 +19,15 @@
 
 #include "app/velkarsetup.h"
 #include "app/velkarsetupdlg.h"
-#include "e2e/driver/wizard_steps.h"
 #include "framework/app.h"
 #include "lib/resource_counts.h"
+#include "lib/wizard_windows.h"
 
 namespace velkor {
 namespace {
 
 class TestApp : public fw::CWinApp {};
 TestApp theApp;
-
-std::string Narrow(const std::wstring& text) {
-  char narrow[1024] = {};
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow, sizeof narrow - 1, nullptr,
-                        nullptr);
-  return narrow;
-}
 
 struct Counts {
   unsigned gdi = 0, kernel = 0, windows = 0, menus = 0, icons = 0;
@@ -43,18 +36,6 @@ struct Counts {
   std::set<UINT_PTR> handleValues;  // for the message when kernel handles grow
   std::string topLevel;             // for the message when windows grow
 };
-
-BOOL CALLBACK DescribeTopLevel(HWND window, LPARAM out) {
-  DWORD process = 0;
-  const DWORD thread = ::GetWindowThreadProcessId(window, &process);
-  if (process != ::GetCurrentProcessId()) return TRUE;
-  wchar_t cls[64] = {}, text[64] = {};
-  ::GetClassNameW(window, cls, 64);
-  ::GetWindowTextW(window, text, 64);
-  *reinterpret_cast<std::wstring*>(out) += L" [" + std::wstring(cls) + L" \"" + text + L"\" thread " +
-                                           std::to_wstring(thread) + (::IsWindowVisible(window) ? L" visible]" : L"]");
-  return TRUE;
-}
 
 std::ostream& operator<<(std::ostream& out, const Counts& c) {
   return out << "GDI " << c.gdi << ", kernel " << c.kernel << ", windows " << c.windows << ", menus " << c.menus
@@ -82,7 +63,7 @@ std::string ThreadStart(HANDLE thread) {
                        static_cast<LPCWSTR>(start), &module);
   if (module) ::GetModuleFileNameW(module, name, MAX_PATH);
   std::ostringstream out;
-  out << Narrow(name) << "+0x" << std::hex
+  out << testlib::utf8(name) << "+0x" << std::hex
       << (reinterpret_cast<UINT_PTR>(start) - reinterpret_cast<UINT_PTR>(module)) << " id " << std::dec
       << ::GetThreadId(thread);
   return out.str();
@@ -117,7 +98,7 @@ std::string DescribeHandle(UINT_PTR value) {
     if (query == nullptr || query(reinterpret_cast<HANDLE>(value), kind, buffer, sizeof buffer - 2, &got) != 0)
       continue;
     const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer);
-    if (text->Buffer != nullptr) out += Narrow(std::wstring(text->Buffer, text->Length / 2)) + " ";
+    if (text->Buffer != nullptr) out += testlib::utf8(std::wstring(text->Buffer, text->Length / 2)) + " ";
   }
   if (out.rfind("Thread", 0) == 0) out += ThreadStart(reinterpret_cast<HANDLE>(value));
   return out;
@@ -142,9 +123,13 @@ Counts Take() {
     }
     if (user.windows < least.windows) {
       least.windows = user.windows;
-      std::wstring list;
-      ::EnumWindows(DescribeTopLevel, reinterpret_cast<LPARAM>(&list));
-      least.topLevel = Narrow(list);
+      least.topLevel.clear();
+      for (HWND w : testlib::topLevelWindows([](HWND w) {
+             DWORD process = 0;
+             ::GetWindowThreadProcessId(w, &process);
+             return process == ::GetCurrentProcessId();
+           }))
+        least.topLevel += " [" + testlib::utf8(testlib::describe(w)) + "]";
     }
     least.menus = std::min(least.menus, user.menus);
     least.soundHelpers = std::max(least.soundHelpers, SoundHelperThreads());
@@ -221,111 +206,52 @@ void ExpectNoGrowth(const Counts& before, const Counts& after, const char* what,
   EXPECT_LE(after.icons, before.icons);
 }
 
-// The driving thread's steps: windows of this process by caption and
-// controls, clicks posted as a user's would arrive.
-struct InProcessDriver {
-  DWORD uiThread = 0;
-  std::string failure;
+// The driving thread's rounds through the pages, with the window driver on
+// this process's windows: clicks posted as a user's would arrive, and each
+// round waits until the page it left is destroyed.
+struct PageRounds {
+  testlib::Driver d{"leaks", L""};
+  PageRounds() { d.watch(::GetCurrentProcessId()); }
 
-  static bool matches(HWND w, const e2e::WindowQuery& q) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(w, text, 256);
-    if (!::IsWindowVisible(w) || q.caption != text) return false;
-    for (int id : q.withControls)
-      if (!::GetDlgItem(w, id)) return false;
-    for (int id : q.withoutControls)
-      if (::GetDlgItem(w, id)) return false;
-    return true;
+  void destroyed(HWND window, const std::string& what) {
+    d.waitUntil(what + " destroyed", [&] { return !::IsWindow(window); }, [] { return std::string("it exists"); },
+                d.timeouts.window);
   }
-  struct FindState {
-    const e2e::WindowQuery* q;
-    HWND found;
-  };
-  static BOOL CALLBACK findOne(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<FindState*>(p);
-    if (!matches(w, *s->q)) return TRUE;
-    s->found = w;
-    return FALSE;
-  }
-  HWND find(const e2e::WindowQuery& q) const {
-    FindState state{&q, nullptr};
-    ::EnumThreadWindows(uiThread, findOne, reinterpret_cast<LPARAM>(&state));
-    return state.found;
-  }
-  bool until(const std::string& what, const std::function<bool()>& condition, DWORD timeout = 20000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-      if (::GetTickCount() - start > timeout) {
-        if (failure.empty()) failure = "timed out waiting for " + what;
-        return false;
-      }
-      ::Sleep(20);
-    }
-    return true;
-  }
-  HWND wait(const e2e::WindowQuery& q) {
-    HWND found = nullptr;
-    until(q.name, [&] { return (found = find(q)) != nullptr; });
-    return found;
-  }
-  static std::wstring text(HWND dialog, int id) {
-    wchar_t buffer[256] = {};
-    ::GetWindowTextW(::GetDlgItem(dialog, id), buffer, 256);
-    return buffer;
-  }
-  static void click(HWND dialog, int id) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
   // Welcome page -> licence page -> "< 上一步" -> welcome page.
-  bool licenceRound() {
-    HWND main = wait(e2e::kMainWindow);
-    if (!main) return false;
-    click(main, 1000);
-    HWND licence = wait(e2e::kLicencePage);
-    if (!licence) return false;
-    click(licence, 1);
-    return until("the welcome page again", [&] { return !::IsWindow(licence) && find(e2e::kMainWindow); });
+  void licenceRound() {
+    open();
+    HWND licence = d.waitWindow(testlib::kLicencePage);
+    d.click(licence, 1);
+    destroyed(licence, "the licence page");
+    d.waitWindow(testlib::kMainWindow);
   }
   // Licence page -> "取消" -> exit confirmation -> "否(&N)" -> licence page.
-  bool exitRound() {
-    HWND licence = wait(e2e::kLicencePage);
-    if (!licence) return false;
-    click(licence, 2);
-    HWND exitDialog = wait(e2e::kExitDialog);
-    if (!exitDialog) return false;
-    click(exitDialog, 2);
-    return until("the licence page again", [&] { return !::IsWindow(exitDialog) && find(e2e::kLicencePage); });
-  }
-  // Licence page -> "< 上一步" -> welcome page.
-  bool back() {
-    HWND licence = wait(e2e::kLicencePage);
-    if (!licence) return false;
-    click(licence, 1);
-    return until("the welcome page again", [&] { return !::IsWindow(licence) && find(e2e::kMainWindow); });
+  void exitRound() {
+    d.click(d.waitWindow(testlib::kLicencePage), 2);
+    HWND exitDialog = d.waitWindow(testlib::kExitDialog);
+    d.click(exitDialog, 2);
+    destroyed(exitDialog, "the exit confirmation");
+    d.waitWindow(testlib::kLicencePage);
   }
   // Licence page -> agree -> "安装 (&I)" -> the installation -> the finish page.
-  bool install() {
-    HWND licence = wait(e2e::kLicencePage);
-    if (!licence) return false;
-    click(licence, 1017);
-    if (!until("the install button", [&] { return text(licence, 1) == e2e::kInstall; })) return false;
-    click(licence, 1);
-    HWND main = nullptr;
-    if (!until("the end of the installation", [&] {
-          main = find(e2e::kMainWindow);
-          return main && (text(main, 1001) == L"完成" || text(main, 1001) == L"确定");
-        }, 120000))
-      return false;
-    if (text(main, 1001) == L"完成") return true;
-    failure = "the installation failed: " + Narrow(text(main, 1004)) + " " + Narrow(text(main, 1005));
-    return false;
+  void install() {
+    HWND licence = d.waitWindow(testlib::kLicencePage);
+    d.setCheck(licence, 1017, true);
+    d.waitText(licence, 1, testlib::kInstall);
+    d.click(licence, 1);
+    destroyed(licence, "the licence page");
+    HWND main = d.waitWindow(testlib::kMainWindow);
+    d.waitUntil(
+        "the end of the installation", [&] { return d.text(main, 1001) == L"完成" || d.text(main, 1001) == L"确定"; },
+        [&] { return testlib::utf8(d.text(main, 1001)); }, d.timeouts.install);
+    d.expect(d.text(main, 1001) == L"完成", "the installation to succeed",
+             testlib::utf8(d.text(main, 1004) + L" " + d.text(main, 1005)));
   }
   // "完成": starts the product and ends the window.
-  void finish() { click(find(e2e::kMainWindow), 1001); }
-  bool open() {
-    HWND main = wait(e2e::kMainWindow);
-    if (!main) return false;
-    click(main, 1000);
-    return wait(e2e::kLicencePage) != nullptr;
+  void finish() { d.click(d.waitWindow(testlib::kMainWindow), 1001); }
+  void open() {
+    d.click(d.waitWindow(testlib::kMainWindow), 1000);
+    d.waitWindow(testlib::kLicencePage);
   }
 };
 
@@ -335,67 +261,72 @@ constexpr DWORD kSoundEnds = 2000;
 
 // Ends the product that the finish started (another process).
 void EndStartedProduct() {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry)) {
-    if (::lstrcmpiW(entry.szExeFile, L"VelkorCrypt.exe") != 0) continue;
-    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+  for (DWORD id : testlib::processesNamed(L"VelkorCrypt.exe")) {
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
       ::TerminateProcess(process, 0);
       ::WaitForSingleObject(process, 5000);
       ::CloseHandle(process);
     }
   }
-  ::CloseHandle(snapshot);
 }
 
-// Runs one main window while `drive` runs on a thread of its own.
-void RunMainWindow(InProcessDriver& driver, const std::function<void(CVelkarSetupDlg&)>& drive) {
+// Runs one main window while `drive` runs on a thread of its own; returns
+// what failed there, or nothing.
+std::string RunMainWindow(const std::function<void()>& drive) {
   WizardState state;
-  driver.uiThread = ::GetCurrentThreadId();
   CVelkarSetupDlg dialog(state);
-  std::thread thread([&] { drive(dialog); });
+  std::string failure;
+  std::thread thread([&] {
+    try {
+      drive();
+    } catch (const std::exception& error) {
+      failure = error.what();
+    }
+  });
   theApp.m_pMainWnd = &dialog;
   dialog.DoModal();
   theApp.m_pMainWnd = nullptr;
   thread.join();
+  return failure;
 }
 
 TEST(Leaks, TheWizardHoldsNoMoreAfterRepeatedPagesAnInstallationAndItsEnd) {
-  InProcessDriver driver;
+  PageRounds driver;
   // A first window through every page and an installation: what the
   // libraries make on first use (rich edit, OLE, the picture decoder, the
   // sound's driver cache and player threads, the progress bar's and the
   // shell's caches) is not the wizard's.
-  RunMainWindow(driver, [&](CVelkarSetupDlg&) {
-    if (driver.open() && driver.exitRound() && driver.install()) driver.finish();
-  });
-  ASSERT_TRUE(driver.failure.empty()) << driver.failure;
+  ASSERT_EQ(RunMainWindow([&] {
+              driver.open();
+              driver.exitRound();
+              driver.install();
+              driver.finish();
+            }),
+            "");
   EndStartedProduct();  // its files are written again by the second installation
   ::Sleep(kSoundEnds);
   const Counts beforeWindow = Take();
 
   Counts welcome, afterLicences, onLicence, afterExits, finish;
   bool finished = false;
-  RunMainWindow(driver, [&](CVelkarSetupDlg&) {
-    if (!driver.licenceRound()) return;
-    welcome = Take();
-    for (int round = 0; round < 20; ++round)
-      if (!driver.licenceRound()) return;
-    afterLicences = TakeSettled(welcome);
+  ASSERT_EQ(RunMainWindow([&] {
+              driver.licenceRound();
+              welcome = Take();
+              for (int round = 0; round < 20; ++round) driver.licenceRound();
+              afterLicences = TakeSettled(welcome);
 
-    if (!driver.open() || !driver.exitRound()) return;
-    onLicence = Take();
-    for (int round = 0; round < 20; ++round)
-      if (!driver.exitRound()) return;
-    afterExits = TakeSettled(onLicence);
+              driver.open();
+              driver.exitRound();
+              onLicence = Take();
+              for (int round = 0; round < 20; ++round) driver.exitRound();
+              afterExits = TakeSettled(onLicence);
 
-    if (!driver.install()) return;  // over the first window's installation
-    finish = TakeSettled(welcome);
-    finished = true;
-    driver.finish();
-  });
-  ASSERT_TRUE(driver.failure.empty()) << driver.failure;
+              driver.install();  // over the first window's installation
+              finish = TakeSettled(welcome);
+              finished = true;
+              driver.finish();
+            }),
+            "");
   ASSERT_TRUE(finished);
   const Counts afterWindow = TakeSettled(beforeWindow, 1);
 

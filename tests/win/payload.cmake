@@ -12,7 +12,7 @@ target_link_options(payload_test_image PRIVATE -municode)
 velkor_add_setup(payload_demo_setup.exe IMAGE payload_test_image)
 
 velkor_wine_program(win_payload_test SOURCES payload_members_test.cpp
-                    LIBS velkor_payload gdi32)
+                    LIBS velkor_payload velkor_window_driver gdi32)
 target_include_directories(win_payload_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(win_payload_test payload_demo_setup_file)
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "payload/layout.h"
+#include "lib/window_driver.h"
 #include "lib/wine_env.h"
 #include "payload_image/self_check.h"
 #include "payload/pe_headers.h"
@@ -180,37 +181,6 @@ TEST(PayloadLayout, DataMembersStartWithTheirHeaders) {
 
 // ---- Programs and libraries run --------------------------------------------
 
-struct WindowSearch {
-  DWORD processId;
-  std::wstring caption;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK findWindowOf(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t caption[MAX_PATH] = L"";
-  GetWindowTextW(window, caption, MAX_PATH);
-  if (pid == search->processId && search->caption == caption) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The program's window once it is shown: it exists, hidden, from its creation
-// until the program shows it.
-HWND waitForVisibleWindow(DWORD processId, const std::wstring& caption) {
-  for (DWORD waited = 0; waited < kWaitMs; waited += 50) {
-    WindowSearch search{processId, caption};
-    EnumWindows(findWindowOf, reinterpret_cast<LPARAM>(&search));
-    if (search.found && IsWindowVisible(search.found)) return search.found;
-    Sleep(50);
-  }
-  return nullptr;
-}
-
 TEST(PayloadPrograms, GuiProgramsShowAWindowNamedAfterThemAndCloseOnRequest) {
   for (const auto& m : kMembers) {
     if (m.kind != MemberKind::GuiProgram) continue;
@@ -220,8 +190,11 @@ TEST(PayloadPrograms, GuiProgramsShowAWindowNamedAfterThemAndCloseOnRequest) {
     ASSERT_FALSE(path.empty());
     Process p;
     ASSERT_TRUE(start(p, path)) << GetLastError();
-    HWND window = waitForVisibleWindow(p.info.dwProcessId, name);
-    ASSERT_NE(window, nullptr) << "no visible window captioned with the program's name";
+    // Its window exists, hidden, from its creation until the program shows it.
+    velkor::testlib::Driver d(narrow(name), L"");
+    d.watch(p.info.dwProcessId);
+    d.timeouts.window = kWaitMs;
+    HWND window = d.waitWindow({name, {}, {}, "the window captioned with the program's name"});
     // The finder the end-to-end driver uses sees it too.
     EXPECT_NE(FindWindowW(nullptr, name.c_str()), nullptr);
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));

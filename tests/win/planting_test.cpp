@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "e2e/driver/driver.h"
 #include "e2e/driver/wizard_steps.h"
 
 namespace velkor {

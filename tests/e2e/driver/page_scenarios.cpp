@@ -13,7 +13,7 @@ const std::wstring kProduct = L"VelkorCrypt.exe";
 
 // The welcome page with the Yahei font found under either of the two names
 // the wizard probes: the words of two lines and the third line's place change.
-void welcomeWithYahei(Driver& d, const Options& o) {
+TEST_F(Pages, welcome_yahei) {
   for (const wchar_t* file : {L"MSYH.TTF", L"MSYH.TTC"}) {
     d.step(std::string("Yahei as ") + utf8(file));
     DeleteFileW(L"C:\\WINDOWS\\Fonts\\MSYH.TTF");  // the round before left it
@@ -30,7 +30,7 @@ void welcomeWithYahei(Driver& d, const Options& o) {
 }
 
 // No menu item offers the About box: system command 0x0010 alone opens it.
-void aboutBox(Driver& d, const Options& o) {
+TEST_F(Pages, about) {
   HWND main = startAtWelcome(d, o);
   d.step("system command 0x0010 opens the About box");
   PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
@@ -58,7 +58,7 @@ void aboutBox(Driver& d, const Options& o) {
 
 // The instance rule goes by the executable's base name: the same file again
 // ends at once without a window, while the first copy runs on.
-void secondInstance(Driver& d, const Options& o) {
+TEST_F(Pages, instance_second) {
   std::wstring setup;
   HWND main = startAtWelcome(d, o, &setup);
   d.step("the same setup file started again");
@@ -80,13 +80,13 @@ void secondInstance(Driver& d, const Options& o) {
   expectEnds(d);
 }
 
-void renamedCopy(Driver& d, const Options& o) {
+// A renamed copy shows its own wizard beside the first.
+TEST_F(Pages, instance_renamed) {
   std::wstring setup;
   HWND main = startAtWelcome(d, o, &setup);
   d.step("a copy under another name started beside it");
   const std::wstring renamed = L"C:\\users\\Public\\Velkorsetup-copy.exe";
-  d.expect(CopyFileW(setup.c_str(), renamed.c_str(), FALSE) != FALSE, "the renamed copy made",
-           "error " + std::to_string(GetLastError()));
+  copyFile(d, setup, renamed);
   OtherProgram copy(d, renamed);
   HWND other = copy.waitWindow(kMainWindow);
   d.expect(other != main, "the copy's own main window", "the first one's");
@@ -101,7 +101,8 @@ void renamedCopy(Driver& d, const Options& o) {
   expectEnds(d);
 }
 
-void exitByCloseBox(Driver& d, const Options& o) {
+// The exit confirmation's close box leaves the setup.
+TEST_F(Pages, exit_closebox) {
   HWND main = startAtWelcome(d, o);
   d.screenshot(nullptr, "welcome-on-screen");
   HWND licence = openLicence(d, main, false);
@@ -131,7 +132,7 @@ std::wstring blockMainProgram(Driver& d) {
 
 // A folder where the main program goes: the failure page names it and stays
 // until the user acts; then the wizard only ends.
-void failurePage(Driver& d, const Options& o) {
+TEST_F(Pages, install_failure) {
   const std::wstring blocked = blockMainProgram(d);
   HWND main = startAtWelcome(d, o);
   HWND licence = openLicence(d, main, false);
@@ -150,25 +151,19 @@ void failurePage(Driver& d, const Options& o) {
   d.step("Esc only ends the wizard");
   d.key(main, VK_ESCAPE);
   expectEnds(d);
-  d.expect(!programRunning(kProduct), "the product not started", "it runs");
-  d.expect(!keyExists(L"SMVersions"), "no version marker written", "it exists");
-  d.expect(GetFileAttributesW((userFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
+  d.expect(processesNamed(kProduct).empty(), "the product not started", "it runs");
+  d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no version marker written", "it exists");
+  d.expect(GetFileAttributesW((specialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk").c_str()) ==
                INVALID_FILE_ATTRIBUTES,
            "no desktop shortcut", "it exists");
 }
 
 // Enter opened the licence page and the user went back; a later installation
 // started by clicks fails: the first "确定" ends the wizard.
-void failureAfterAnEarlierEnter(Driver& d, const Options& o) {
+TEST_F(Pages, install_failure_after_enter) {
   const std::wstring blocked = blockMainProgram(d);
   HWND main = startAtWelcome(d, o);
-  HWND licence = openLicence(d, main, true);
-  d.step("back without acceptance");
-  main = leaveLicencePage(d, licence);
-  expectWelcome(d, main);
-  licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
-  main = install(d, licence);
+  main = install(d, backAndAcceptAgain(d, openLicence(d, main, true)));
   d.step("the failure page");
   d.expectText(main, 1001, L"确定");
   d.expectText(main, 1002, blocked);
@@ -176,13 +171,13 @@ void failureAfterAnEarlierEnter(Driver& d, const Options& o) {
   d.step("the first \"确定\" ends the wizard");
   d.click(main, 1001);
   expectEnds(d);
-  d.expect(!programRunning(kProduct), "the product not started", "it runs");
+  d.expect(processesNamed(kProduct).empty(), "the product not started", "it runs");
 }
 
 // Every page once, photographed in order, ending with an installation and the
 // finish: what scripts/run-wizard shows a person. Not a ctest entry; the
 // scenarios above check each page.
-void tour(Driver& d, const Options& o) {
+TEST_F(Pages, tour) {
   HWND main = startAtWelcome(d, o);
   d.step("the About box");
   PostMessageW(main, WM_SYSCOMMAND, 0x0010, 0);
@@ -206,20 +201,9 @@ void tour(Driver& d, const Options& o) {
   d.waitExit();
 }
 
-const ScenarioEntry kScenarios[] = {
-    {"welcome.yahei", welcomeWithYahei, "the welcome page's words and layout with Yahei as MSYH.TTF, then as MSYH.TTC"},
-    {"about", aboutBox, "system command 0x0010 opens the modal About box; OK closes it"},
-    {"instance.second", secondInstance, "a second start of the setup file ends without a window"},
-    {"instance.renamed", renamedCopy, "a renamed copy shows its own wizard beside the first"},
-    {"exit.closebox", exitByCloseBox, "the exit confirmation's close box leaves the setup"},
-    {"install.failure", failurePage, "a folder in place of the main program: the failure page, Esc ends"},
-    {"install.failure.after-enter", failureAfterAnEarlierEnter,
-     "Enter, back, then a failing installation by clicks: the first \"确定\" ends the wizard"},
-    {"tour", tour, "every page once, photographed (scripts/run-wizard)"},
-};
+
 
 }  // namespace
 
-ScenarioTable pageScenarios() { return tableOf(kScenarios); }
 
 }  // namespace velkor::e2e

@@ -1,45 +1,44 @@
-// The driver's scenarios: each drives one program under test from start to end.
+// The e2e scenarios as GoogleTest tests: each TEST_F drives one program under
+// test from start to end through the fixture's driver `d`, with the program
+// and options of its ctest entry in `o`. A ctest entry runs one of them by
+// --gtest_filter in a fresh prefix.
 #pragma once
 
-#include <cstddef>
+#include <gtest/gtest.h>
+
 #include <string>
 
-#include "driver.h"
+#include "lib/window_driver.h"
 
 namespace velkor::e2e {
 
+using namespace testlib;
+
+// e2e_driver <program> [--scenario name] [--shots folder] [--cwd folder] [--copy-to path] --gtest_filter=...
+// Folders may be given as Unix paths (they become paths of the Z: drive).
 struct Options {
   std::wstring program;           // the program under test (a Windows path)
   std::wstring workingDirectory;  // empty: the program's own folder
   std::wstring copyTo;            // when set, the program is copied here and started from there
+  std::wstring shots;             // screenshots and the log go to <shots>\<version>\<scenario>
+  std::string scenario;           // the scenario's name there; the test's name when empty
+};
+const Options& options();
+
+class Scenario : public ::testing::Test {
+ protected:
+  Scenario();
+  // A failed scenario's messages in its log, and the screen as it was.
+  void TearDown() override;
+
+  const Options& o;
+  Driver d;
 };
 
-using ScenarioFunction = void (*)(Driver&, const Options&);
-
-struct ScenarioEntry {
-  const char* name;
-  ScenarioFunction run;
-  const char* summary;
-};
-
-// The scenarios one source file defines; each file keeps its own table.
-struct ScenarioTable {
-  const ScenarioEntry* begin = nullptr;
-  const ScenarioEntry* end = nullptr;
-};
-template <std::size_t N>
-constexpr ScenarioTable tableOf(const ScenarioEntry (&entries)[N]) {
-  return {entries, entries + N};
-}
-ScenarioTable pageScenarios();     // page_scenarios.cpp
-ScenarioTable variantScenarios();  // variant_scenarios.cpp
-ScenarioTable faultScenarios();    // fault_scenarios.cpp
-
-// Every scenario the driver knows, from the files that define them.
-const ScenarioEntry* findScenario(const std::string& name);
-void listScenarios();
-
-void selfTest(Driver& d, const Options& o);
-void selfTestClose(Driver& d, const Options& o);
+using TestDialog = Scenario;  // selftest.cpp
+using Wizard = Scenario;      // wizard_scenarios.cpp
+using Pages = Scenario;       // page_scenarios.cpp
+using Variants = Scenario;    // variant_scenarios.cpp
+using Faults = Scenario;      // fault_scenarios.cpp
 
 }  // namespace velkor::e2e

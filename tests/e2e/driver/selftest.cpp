@@ -25,7 +25,8 @@ bool isPng(const std::wstring& path) {
 
 }  // namespace
 
-void selfTest(Driver& d, const Options& o) {
+// The driver's steps on its own test dialog.
+TEST_F(TestDialog, driver_selftest) {
   d.step("start the test dialog");
   d.start(o.program);
   HWND main = d.waitWindow(kMain);
@@ -87,7 +88,8 @@ void selfTest(Driver& d, const Options& o) {
   d.expect(!IsWindow(main), "the dialog gone", utf8(describe(main)));
 }
 
-void selfTestClose(Driver& d, const Options& o) {
+// A close request to the test dialog, started from another folder.
+TEST_F(TestDialog, driver_close) {
   d.step("start the test dialog from another folder");
   d.start(o.program, L"", o.workingDirectory);
   HWND main = d.waitWindow(kMain);

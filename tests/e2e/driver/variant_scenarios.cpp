@@ -29,11 +29,6 @@
 namespace velkor::e2e {
 namespace {
 
-using wintest::fileExists;
-using wintest::readFile;
-using wintest::readValue;
-using wintest::utf16le;
-using wintest::wide;
 using Bytes = std::vector<std::uint8_t>;
 
 const std::wstring kMainProgram = wide(payload::kMembers[4].destination);
@@ -41,14 +36,6 @@ const std::wstring kProductCaption = wide(payload::kMembers[4].fileName);
 
 bool sevenOrLater(const testenv::WindowsVersion& v) { return v.major == 6 && v.minor >= 1; }
 bool vista(const testenv::WindowsVersion& v) { return v.major == 6 && v.minor == 0; }
-
-std::wstring fontsFolder() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return wide(paths::fontFolder(wintest::utf16(dir)));
-}
-
-std::string sizeText(const Bytes& bytes) { return std::to_string(bytes.size()) + " bytes"; }
 
 // ---- Files: prepared with an old time stamp, so any rewrite shows ------------
 
@@ -121,14 +108,6 @@ void expectRewritten(Driver& d, const FileState& before, const Bytes& expected) 
            now.exists ? sizeText(now.bytes) + (now.bytes == expected ? " as expected" : " that differ") +
                             ", written " + timeText(now.written)
                       : "no file");
-}
-
-void expectAbsent(Driver& d, const std::wstring& path) {
-  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
-}
-
-Bytes fontPart(Driver& d, const std::wstring& setup, const payload::FontPart& part) {
-  return setupSlice(d, setup, payload::kFontBundle.start + part.offset, part.length);
 }
 
 // ---- Registry values: prepared and read back raw ------------------------------
@@ -221,40 +200,21 @@ enum class Notice { Never, Once };
 HWND installWatchingNotice(Driver& d, HWND licence, Notice notice) {
   d.step("accept and install");
   HWND main = leaveLicencePage(d, licence);
-  int shown = 0;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND box = d.findWindow(kNotice)) {
-      d.screenshot(main, "progress-under-notice");
-      d.expect(notice == Notice::Once && shown == 0, notice == Notice::Once ? "one notice only" : "no notice",
-               "a notice");
-      answerNotice(d, box, main);
-      ++shown;
-      d.step("the installation goes on");
-      continue;
-    }
-    const std::wstring button = d.text(main, 1001);
-    if (button == wide(wizard::text::kFinishCaption) || button == wide(text::kOkCaption)) break;
-    if (GetTickCount() - start > d.timeouts.install)
-      d.fail("the installation to end", "1001 \"" + utf8(button) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\"");
-    Sleep(50);
-  }
+  const int shown = answerWindows(
+      d, kNotice,
+      [&](HWND box, int number) {
+        d.screenshot(main, "progress-under-notice");
+        d.expect(notice == Notice::Once && number == 1, notice == Notice::Once ? "one notice only" : "no notice",
+                 "a notice");
+        answerNotice(d, box, main);
+        d.step("the installation goes on");
+      },
+      "the installation to end", [&] { return installationEnded(d, main); },
+      [&] { return installationTexts(d, main); }, d.timeouts.install);
   d.expect(shown == (notice == Notice::Once ? 1 : 0), notice == Notice::Once ? "the notice shown" : "no notice shown",
            std::to_string(shown) + " notices");
   d.screenshot(main, "finish");
   return main;
-}
-
-// Start, welcome, licence accepted; returns the licence page.
-HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup, bool nextByEnter = false) {
-  *setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.step("the welcome page");
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, nextByEnter);
-  tickAgree(d, licence, true);
-  return licence;
 }
 
 // The finish page, also on 6.0 when the installation needed no fonts (no log-off).
@@ -414,9 +374,12 @@ void fontsPrepared(Driver& d, const Options& o, const FontCase& c) {
   checkFolder();
 }
 
-void fontsPresent(Driver& d, const Options& o) { fontsPrepared(d, o, {false, false}); }
-void simfangOtherSize(Driver& d, const Options& o) { fontsPrepared(d, o, {true, false}); }
-void simfangOtherSizeAlternative(Driver& d, const Options& o) { fontsPrepared(d, o, {true, true}); }
+// The version's fonts already installed: what the font plan skips stays untouched.
+TEST_F(Variants, fonts_present) { fontsPrepared(d, o, {false, false}); }
+// Simfang.ttf of another size, no simfang_0.ttf: the plan's rewrite.
+TEST_F(Variants, fonts_simfang_size) { fontsPrepared(d, o, {true, false}); }
+// Simfang.ttf of another size beside simfang_0.ttf: kept.
+TEST_F(Variants, fonts_simfang_size_alt) { fontsPrepared(d, o, {true, true}); }
 
 // ---- 3, 5: an earlier installation's registry configuration ---------------------
 
@@ -461,34 +424,35 @@ void registryPrepared(Driver& d, const Options& o, const std::vector<PreparedVal
 
 // Another version's marker: the lock password is reset without a notice,
 // whatever "Lockpa" holds (here the empty text that asks for one over 5.0).
-void upgradeFromOtherVersion(Driver& d, const Options& o) {
+TEST_F(Variants, registry_upgrade) {
   registryPrepared(d, o, {marker(u"4.0"), lockFlag(u"")}, Notice::Never, Lock::Reset);
 }
 // The same version with "Lockpa" empty: reset, and the notice asks for a new password.
-void sameVersionEmptyLockFlag(Driver& d, const Options& o) {
+TEST_F(Variants, registry_notice) {
   registryPrepared(d, o, {marker(regconfig::kCurrentVersion), lockFlag(u"")}, Notice::Once, Lock::Reset);
 }
 // The same version with "Lockpa" "1": the user's lock password stays.
-void sameVersionLockFlagSet(Driver& d, const Options& o) {
+TEST_F(Variants, registry_kept) {
   registryPrepared(d, o, {marker(regconfig::kCurrentVersion), lockFlag(u"1")}, Notice::Never, Lock::Kept);
 }
 
 // Values of the wrong size or type count as unreadable: over the same version
 // with "Lockpa" "1" the lock password would stay, so its reset shows that the
 // marker was not read.
-void versionsTooLong(Driver& d, const Options& o) {
+TEST_F(Variants, registry_versions_long) {
   // 75 units and the terminator are 152 bytes: past the read's 150-byte capacity.
   const std::u16string tooLong = std::u16string(regconfig::kCurrentVersion) + std::u16string(72, u'0');
   registryPrepared(d, o, {marker(tooLong), lockFlag(u"1")}, Notice::Never, Lock::Reset);
 }
-void versionsUnterminated(Driver& d, const Options& o) {
+// A marker without terminator counts as unreadable.
+TEST_F(Variants, registry_versions_unterminated) {
   // "5.0" without its terminator: a non-zero unit follows in the buffer.
   PreparedValue unterminated = marker(std::u16string(regconfig::kCurrentVersion) + u"X");
   unterminated.size = static_cast<DWORD>(std::char_traits<char16_t>::length(regconfig::kCurrentVersion) * 2);
   registryPrepared(d, o, {unterminated, lockFlag(u"1")}, Notice::Never, Lock::Reset);
 }
 // "Lockpa" as a number: unreadable, so a silent reset over the same version.
-void lockFlagNumber(Driver& d, const Options& o) {
+TEST_F(Variants, registry_lockpa_dword) {
   PreparedValue number = lockFlag(u"");
   number.type = REG_DWORD;
   number.buffer = {1, 0, 0, 0};
@@ -502,11 +466,7 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   const auto& v = testenv::currentWindowsVersion();
   d.step("an earlier installation");
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
-  d.step("close the product the finish started");
-  for (HWND w : windowsWithCaption(kProductCaption)) PostMessageW(w, WM_CLOSE, 0, 0);
-  d.waitUntil(
-      "the product's window to close", [] { return windowsWithCaption(kProductCaption).empty(); },
-      [] { return std::string("still shown"); }, d.timeouts.window);
+  closeProduct(d);
 
   d.step("start the installed main program");
   STARTUPINFOW si{};
@@ -532,7 +492,7 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   for (const auto& m : payload::kMembers) members.push_back(fileState(wide(m.destination)));
   const FileState installedFangSong = fileState(kInstallDir + wide(fonts::kFangSong.fileName));
   const FileState firstRun = fileState(wide(paths::kFirstRunMarker));
-  const std::wstring group = userFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
   std::vector<FileState> groupLinks;
   for (const auto& name : wintest::folderEntries(group)) groupLinks.push_back(fileState(group + L"\\" + name));
   std::vector<FileState> fontFiles;
@@ -571,8 +531,8 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
     if (f.exists) expectKept(d, f);
   // The removal deletes the current entries and desktop links; nothing writes them again.
   for (const wchar_t* key : {L".vka", L"VKA 加密档案", L"*\\shell\\Velkor超级文件加密器", L"Folder\\shell\\Velkor超级粉碎"})
-    d.expect(!keyExists(key), "HKCR\\" + narrowPath(key) + " not written again", "it exists");
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
+    d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, key), "HKCR\\" + utf8(key) + " not written again", "it exists");
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
   for (const wchar_t* link : {L"\\Velkor超级文件加密器.lnk", L"\\Velkor系统锁.lnk"})
     expectAbsent(d, desktop + link);
   for (const auto& l : groupLinks) expectKept(d, l);
@@ -581,24 +541,13 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   d.expect(lockNow.bytes == lockPassword.bytes, "the lock password untouched", sizeText(lockNow.bytes));
   const FileState bundleAtFailure = fileState(members[2].path);
 
-  switch (how) {
-    case Finish::Escape:
-      d.step("Esc closes the failure page");
-      d.key(main, VK_ESCAPE);
-      break;
-    case Finish::Enter:
-      d.step("the failure page stays after the Enter-started installation");
-      Sleep(1500);
-      d.expect(d.running() && IsWindowVisible(main), "the wizard still on its failure page", "it has closed");
-      d.expectText(main, 1001, wide(text::kOkCaption));
-      d.step("Enter closes the failure page");
-      d.key(main, VK_RETURN);
-      break;
-    default:
-      d.step("\"确定\" closes the failure page");
-      d.click(main, 1001);
-      break;
+  if (how == Finish::Enter) {
+    d.step("the failure page stays after the Enter-started installation");
+    Sleep(1500);
+    d.expect(d.running() && IsWindowVisible(main), "the wizard still on its failure page", "it has closed");
+    d.expectText(main, 1001, wide(text::kOkCaption));
   }
+  leavePage(d, main, how, "the failure page");
   d.waitExit();
   d.step("nothing started, no log-off");
   // A start of the product would show a second window within this time.
@@ -612,27 +561,16 @@ void runningMainProgram(Driver& d, const Options& o, Finish how) {
   expectKept(d, firstRun);
 }
 
-void runningByButton(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Button); }
-void runningByEscape(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Escape); }
-void runningByEnter(Driver& d, const Options& o) { runningMainProgram(d, o, Finish::Enter); }
+// The main program runs: the failure page, "确定" only closes.
+TEST_F(Variants, reinstall_running) { runningMainProgram(d, o, Finish::Button); }
+// The main program runs: Esc on the failure page only closes.
+TEST_F(Variants, reinstall_running_escape) { runningMainProgram(d, o, Finish::Escape); }
+// The main program runs, Next by Enter: the failure page stays, Enter only closes.
+TEST_F(Variants, reinstall_running_enter) { runningMainProgram(d, o, Finish::Enter); }
 
-const ScenarioEntry kScenarios[] = {
-    {"fonts.present", fontsPresent, "the version's fonts already installed: what the font plan skips stays untouched"},
-    {"fonts.simfang-size", simfangOtherSize, "simfang.ttf of another size, no simfang_0.ttf: the plan's rewrite"},
-    {"fonts.simfang-size-alt", simfangOtherSizeAlternative, "simfang.ttf of another size beside simfang_0.ttf: kept"},
-    {"registry.upgrade", upgradeFromOtherVersion, "another version's marker: the lock password reset, no notice"},
-    {"registry.notice", sameVersionEmptyLockFlag, "the same marker, \"Lockpa\" empty: reset and the notice"},
-    {"registry.kept", sameVersionLockFlagSet, "the same marker, \"Lockpa\" \"1\": the lock password kept"},
-    {"registry.versions-long", versionsTooLong, "a 75-unit marker counts as unreadable"},
-    {"registry.versions-unterminated", versionsUnterminated, "a marker without terminator counts as unreadable"},
-    {"registry.lockpa-dword", lockFlagNumber, "\"Lockpa\" as REG_DWORD counts as unreadable"},
-    {"reinstall.running", runningByButton, "the main program runs: the failure page, \"确定\" only closes"},
-    {"reinstall.running.escape", runningByEscape, "the main program runs: Esc on the failure page only closes"},
-    {"reinstall.running.enter", runningByEnter, "the main program runs, Next by Enter: the failure page stays, Enter only closes"},
-};
+
 
 }  // namespace
 
-ScenarioTable variantScenarios() { return tableOf(kScenarios); }
 
 }  // namespace velkor::e2e

@@ -13,20 +13,7 @@
 namespace velkor::e2e {
 namespace {
 
-using wintest::fileExists;
-using wintest::readFile;
-using wintest::readValue;
-using wintest::utf16le;
-using wintest::wide;
 
-
-std::wstring fontsFolder() {
-  wchar_t dir[MAX_PATH] = {};
-  GetWindowsDirectoryW(dir, MAX_PATH);
-  return std::wstring(dir) + L"\\Fonts\\";
-}
-
-std::string sizeText(const std::vector<std::uint8_t>& bytes) { return std::to_string(bytes.size()) + " bytes"; }
 
 // The setup file and where its payload ends (before a certificate table).
 struct SetupBytes {
@@ -63,10 +50,6 @@ void expectFile(Driver& d, const std::wstring& path, const std::vector<std::uint
            fileExists(path) ? sizeText(seen) + " that differ" : "no file");
 }
 
-void expectAbsent(Driver& d, const std::wstring& path) {
-  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
-}
-
 void expectString(Driver& d, HKEY root, const std::wstring& rootName, const std::wstring& key,
                   const std::wstring& value, const std::u16string& data, bool terminated = true) {
   const auto v = readValue(root, key, value);
@@ -82,6 +65,18 @@ void expectString(Driver& d, HKEY root, const std::wstring& rootName, const std:
 }
 
 }  // namespace
+
+std::wstring fontsFolder() {
+  wchar_t dir[MAX_PATH] = {};
+  GetWindowsDirectoryW(dir, MAX_PATH);
+  return std::wstring(dir) + L"\\Fonts\\";
+}
+
+std::string sizeText(const std::vector<std::uint8_t>& bytes) { return std::to_string(bytes.size()) + " bytes"; }
+
+void expectAbsent(Driver& d, const std::wstring& path) {
+  d.expect(!fileExists(path), utf8(path) + " absent", "the file is there");
+}
 
 void verifyMembers(Driver& d, const std::wstring& setupFile) {
   d.step("verify the nine members");
@@ -186,17 +181,18 @@ void verifyLogoffCleanup(Driver& d) {
   d.expect(fileExists(fontsFolder() + L"PALSCRI.TTF"), "the font folder's PALSCRI.TTF kept", "it is gone");
 }
 
-void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
-  if (!(v.major == 6 && v.minor >= 1)) return;
-  d.step("verify the fonts the finish registers");
-  // The FangSong entry is written unless adding the installed file reports
-  // exactly two fonts; what this system reports is measured here (Wine may
-  // count a vertical variant of a CJK face as a font of its own).
-  const std::wstring installed = kInstallDir + L"simfang.ttf";
+bool installedFangSongAddsTwo(Driver& d) {
+  const std::wstring installed = wide(fonts::installedFangSong());
   const int added = AddFontResourceW(installed.c_str());
   if (added > 0) RemoveFontResourceW(installed.c_str());
   d.log("  adding " + utf8(installed) + " reports " + std::to_string(added) + " font(s) here");
-  if (added != 2) {
+  return added == 2;
+}
+
+void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
+  if (!(v.major == 6 && v.minor >= 1)) return;
+  d.step("verify the fonts the finish registers");
+  if (!installedFangSongAddsTwo(d)) {
     expectString(d, HKEY_LOCAL_MACHINE, L"HKLM", kFontsKey, L"仿宋_GB2312(TrueType)", u"simfang.ttf", false);
   } else {
     const auto fangSong = readValue(HKEY_LOCAL_MACHINE, kFontsKey, L"仿宋_GB2312(TrueType)");
@@ -209,10 +205,9 @@ void verifyFinishFonts(Driver& d, const testenv::WindowsVersion& v) {
 
 void verifyNothingInstalled(Driver& d) {
   d.step("verify nothing was installed");
-  d.expect(!fileExists(L"C:\\Program Files\\VelkorCrypt"), "no install directory", "it exists");
+  expectAbsent(d, L"C:\\Program Files\\VelkorCrypt");
   d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, L"SMVersions"), "no version marker", "it exists");
-  d.expect(!fileExists(wintest::specialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk"),
-           "no desktop shortcut", "it exists");
+  expectAbsent(d, wintest::specialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Velkor超级文件加密器.lnk");
 }
 
 void waitProductWindow(Driver& d) {
@@ -222,9 +217,21 @@ void waitProductWindow(Driver& d) {
   d.log("  the product's window is shown");
 }
 
+void closeProduct(Driver& d) {
+  d.step("close the product the finish started");
+  for (HWND w : windowsWithCaption(L"VelkorCrypt.exe")) PostMessageW(w, WM_CLOSE, 0, 0);
+  d.waitUntil(
+      "the product's window to close", [] { return windowsWithCaption(L"VelkorCrypt.exe").empty(); },
+      [] { return std::string("still shown"); }, d.timeouts.window);
+}
+
 std::vector<std::uint8_t> setupSlice(Driver& d, const std::wstring& setupFile, std::int64_t start,
                                      std::uint32_t length) {
   return readSetup(d, setupFile).slice(start, length);
+}
+
+std::vector<std::uint8_t> fontPart(Driver& d, const std::wstring& setupFile, const payload::FontPart& part) {
+  return setupSlice(d, setupFile, static_cast<std::int64_t>(payload::kFontBundle.start) + part.offset, part.length);
 }
 
 }  // namespace velkor::e2e

@@ -1,4 +1,3 @@
-#include "wizard_scenarios.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -8,8 +7,32 @@
 #include "wizard_steps.h"
 
 namespace velkor::e2e {
+namespace {
 
-void welcomePage(Driver& d, const Options& o) {
+// Enter still runs the Next command on a refused system; back from the
+// licence page, the window is the refusal page again.
+HWND throughLicenceAndBack(Driver& d, HWND main) {
+  HWND licence = openLicence(d, main, true);
+  d.step("back to the refusal page");
+  main = leaveLicencePage(d, licence);
+  d.expectText(main, 1001, L"确定");
+  d.expectText(main, 1005, L"安装失败！");
+  d.expectVisible(main, 1000, false);
+  return main;
+}
+
+// Button 1001 ("取消" or "确定") ends the wizard, and nothing is installed.
+void closeByButton(Driver& d, HWND main, const std::string& button) {
+  d.step(button + " closes the wizard");
+  d.click(main, 1001);
+  expectEnds(d);
+  verifyNothingInstalled(d);
+}
+
+}  // namespace
+
+// The welcome page's texts and buttons; Cancel closes the wizard.
+TEST_F(Wizard, welcome) {
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the welcome page");
@@ -25,13 +48,11 @@ void welcomePage(Driver& d, const Options& o) {
   d.expect(banner.right - banner.left == 136 && banner.bottom - banner.top == 232,
            "the banner 136x232 (it shows GIF 206)",
            std::to_string(banner.right - banner.left) + "x" + std::to_string(banner.bottom - banner.top));
-  d.step("Cancel closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  closeByButton(d, main, "Cancel");
 }
 
-void welcomeEscape(Driver& d, const Options& o) {
+// Esc on the welcome page closes the wizard
+TEST_F(Wizard, welcome_escape) {
   startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("Esc on the welcome page");
@@ -41,7 +62,8 @@ void welcomeEscape(Driver& d, const Options& o) {
   verifyNothingInstalled(d);
 }
 
-void refusalPage(Driver& d, const Options& o) {
+// The refusal page of an unsupported system, again after the licence page; "确定" closes it.
+TEST_F(Wizard, refusal) {
   const auto& v = testenv::currentWindowsVersion();
   std::wstring system;
   if (v.platform == 1)
@@ -58,20 +80,12 @@ void refusalPage(Driver& d, const Options& o) {
   d.expectText(main, 1001, L"确定");
   d.expectVisible(main, 1000, false);
   d.screenshot(main, "refusal");
-  // Enter still runs the Next command; back from the licence page, the window
-  // is the refusal page again.
-  HWND licence = openLicence(d, main, true);
-  d.step("back to the refusal page");
-  main = leaveLicencePage(d, licence);
-  d.expectText(main, 1005, L"安装失败！");
-  d.expectVisible(main, 1000, false);
-  d.step("\"确定\" closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  main = throughLicenceAndBack(d, main);
+  closeByButton(d, main, "\"确定\"");
 }
 
-void licenceBack(Driver& d, const Options& o) {
+// The licence page left without acceptance returns to the welcome page.
+TEST_F(Wizard, licence_back) {
   std::wstring setup;
   HWND main = startAtWelcome(d, o, &setup);
   HWND licence = openLicence(d, main, false);
@@ -90,13 +104,11 @@ void licenceBack(Driver& d, const Options& o) {
   licence = openLicence(d, main, true);
   d.step("back once more");
   main = leaveLicencePage(d, licence);
-  d.step("Cancel closes the wizard");
-  d.click(main, 1001);
-  expectEnds(d);
-  verifyNothingInstalled(d);
+  closeByButton(d, main, "Cancel");
 }
 
-void licenceCancel(Driver& d, const Options& o) {
+// Cancel or Esc on the licence page: "否(&N)" and Esc stay, "是(&Y)" leaves, nothing installed
+TEST_F(Wizard, licence_cancel) {
   std::wstring setup;
   HWND main = startAtWelcome(d, o, &setup);
   HWND licence = openLicence(d, main, false);
@@ -134,72 +146,64 @@ void licenceCancel(Driver& d, const Options& o) {
   verifyNothingInstalled(d);
 }
 
-void fullInstallation(Driver& d, const Options& o) {
+// Next, accept, install (the progress page watched), finish; every result verified
+TEST_F(Wizard, install) {
   const auto& v = testenv::currentWindowsVersion();
   finishAndVerify(d, installToFinishPage(d, o, v, true), v, Finish::Button);
 }
 
-void finishByEscape(Driver& d, const Options& o) {
+// A whole installation finished by Esc.
+TEST_F(Wizard, finish_escape) {
   const auto& v = testenv::currentWindowsVersion();
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Escape);
 }
 
-void finishByCloseBox(Driver& d, const Options& o) {
+// A whole installation finished by the close box.
+TEST_F(Wizard, finish_closebox) {
   const auto& v = testenv::currentWindowsVersion();
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::CloseBox);
 }
 
-void reinstallation(Driver& d, const Options& o) {
+// A whole installation, then a second one over it.
+TEST_F(Wizard, reinstall) {
   const auto& v = testenv::currentWindowsVersion();
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
-  d.step("close the started product");
-  for (HWND w : windowsWithCaption(L"VelkorCrypt.exe")) PostMessageW(w, WM_CLOSE, 0, 0);
-  d.waitUntil(
-      "the product's window to close", [] { return windowsWithCaption(L"VelkorCrypt.exe").empty(); },
-      [] { return std::string("still shown"); }, d.timeouts.window);
+  closeProduct(d);
   d.step("a second installation over the first");
   // Shortcuts are overwritten in place: verifyShortcuts counts the group's entries.
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
 }
 
-void refusalEnter(Driver& d, const Options& o) {
+// Enter on a refused window opens the licence page; back, then Esc
+TEST_F(Wizard, refusal_enter) {
   startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   d.step("the refusal page");
   d.expectText(main, 1001, L"确定");
   d.expectVisible(main, 1000, false);
-  HWND licence = openLicence(d, main, true);
-  d.step("back to the refusal page");
-  main = leaveLicencePage(d, licence);
-  d.expectText(main, 1001, L"确定");
-  d.expectText(main, 1005, L"安装失败！");
-  d.expectVisible(main, 1000, false);
+  main = throughLicenceAndBack(d, main);
   d.step("Esc closes the wizard");
   d.key(main, VK_ESCAPE);
   d.waitExit();
   verifyNothingInstalled(d);
 }
 
-void backThenInstall(Driver& d, const Options& o) {
+// The licence left without acceptance, then a second Next and an installation.
+TEST_F(Wizard, licence_back_install) {
   const auto& v = testenv::currentWindowsVersion();
   const std::wstring setup = startSetup(d, o);
   HWND main = d.waitWindow(kMainWindow);
   HWND licence = openLicence(d, main, false);
   tickAgree(d, licence, true);
   tickAgree(d, licence, false);
-  d.step("back without acceptance");
-  main = leaveLicencePage(d, licence);
-  expectWelcome(d, main);
-  // A fresh page: the box is clear again.
-  licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
-  main = install(d, licence);
+  main = install(d, backAndAcceptAgain(d, licence));
   expectFinishPage(d, main, v);
   verifyInstallation(d, setup, v);
   finishAndVerify(d, main, v, Finish::Button);
 }
 
-void enterInstallation(Driver& d, const Options& o) {
+// The installation started and finished by Enter.
+TEST_F(Wizard, install_enter) {
   const auto& v = testenv::currentWindowsVersion();
   std::wstring setup;
   HWND main = startAtWelcome(d, o, &setup);
@@ -240,42 +244,43 @@ const wchar_t* const kOldFiles[] = {L"Uninstall.exe", L"USkin.dll", L"USkin.u3",
 
 }  // namespace
 
-void earlierGenerations(Driver& d, const Options& o) {
+// What the four earlier generations left is removed by an installation.
+TEST_F(Wizard, reinstall_generations) {
   const auto& v = testenv::currentWindowsVersion();
   d.step("seed what every earlier generation left");
   const std::wstring dir = L"C:\\Program Files\\VelkorCrypt\\";
-  const std::wstring desktop = userFolder(CSIDL_DESKTOPDIRECTORY);
-  const std::wstring group = userFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
+  const std::wstring desktop = specialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring group = specialFolder(CSIDL_PROGRAMS) + L"\\VelkorCrypt";
   for (const wchar_t* path : kOldClassKeys) {
     HKEY key = nullptr;
     d.expect(RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
                  ERROR_SUCCESS,
-             "seeded key " + narrowPath(path), "not created");
+             "seeded key " + utf8(path), "not created");
     RegCloseKey(key);
   }
   CreateDirectoryW(L"C:\\Program Files", nullptr);
   CreateDirectoryW(dir.c_str(), nullptr);
   CreateDirectoryW(group.c_str(), nullptr);
-  for (const wchar_t* name : kOldDesktopLinks) touch(desktop + name);
-  for (const wchar_t* name : kOldGroupLinks) touch(group + name);
-  for (const wchar_t* name : kOldFiles) touch(dir + name);
+  for (const wchar_t* name : kOldDesktopLinks) wintest::writeFile(desktop + name, {});
+  for (const wchar_t* name : kOldGroupLinks) wintest::writeFile(group + name, {});
+  for (const wchar_t* name : kOldFiles) wintest::writeFile(dir + name, {});
 
   finishAndVerify(d, installToFinishPage(d, o, v), v, Finish::Button);
 
   d.step("nothing of the earlier generations is left");
   for (const wchar_t* path : kOldClassKeys)
-    d.expect(!keyExists(path), "key " + narrowPath(path) + " removed", "still there");
+    d.expect(!wintest::keyExists(HKEY_CLASSES_ROOT, path), "key " + utf8(path) + " removed", "still there");
   // "VKA archive\shellex" itself is never deleted, so its parent stays.
-  d.expect(keyExists(L"VKA archive\\shellex"), "\"VKA archive\\shellex\" kept", "removed");
+  d.expect(wintest::keyExists(HKEY_CLASSES_ROOT, L"VKA archive\\shellex"), "\"VKA archive\\shellex\" kept", "removed");
   for (const wchar_t* name : kOldDesktopLinks)
     d.expect(GetFileAttributesW((desktop + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "desktop link " + narrowPath(name) + " removed", "still there");
+             "desktop link " + utf8(name) + " removed", "still there");
   for (const wchar_t* name : kOldGroupLinks)
     d.expect(GetFileAttributesW((group + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "program-group link " + narrowPath(name) + " removed", "still there");
+             "program-group link " + utf8(name) + " removed", "still there");
   for (const wchar_t* name : kOldFiles)
     d.expect(GetFileAttributesW((dir + name).c_str()) == INVALID_FILE_ATTRIBUTES,
-             "old file " + narrowPath(name) + " removed", "still there");
+             "old file " + utf8(name) + " removed", "still there");
 }
 
 }  // namespace velkor::e2e

@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <map>
@@ -19,15 +18,19 @@
 
 namespace velkor::e2e {
 
+void copyFile(Driver& d, const std::wstring& from, const std::wstring& to) {
+  // Every folder level of the destination, outermost first.
+  for (std::size_t at = to.find(L'\\', 3); at != std::wstring::npos; at = to.find(L'\\', at + 1))
+    CreateDirectoryW(to.substr(0, at).c_str(), nullptr);
+  d.expect(CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE, "a copy " + utf8(to),
+           "error " + std::to_string(GetLastError()));
+}
+
 std::wstring startSetup(Driver& d, const Options& o) {
   std::wstring program = o.program;
   if (!o.copyTo.empty()) {
     d.step("copy the setup file to " + utf8(o.copyTo));
-    // Every folder level of the destination, outermost first.
-    for (std::size_t at = o.copyTo.find(L'\\', 3); at != std::wstring::npos; at = o.copyTo.find(L'\\', at + 1))
-      CreateDirectoryW(o.copyTo.substr(0, at).c_str(), nullptr);
-    d.expect(CopyFileW(o.program.c_str(), o.copyTo.c_str(), FALSE) != FALSE, "the copy to be made",
-             "error " + std::to_string(GetLastError()));
+    copyFile(d, o.program, o.copyTo);
     program = o.copyTo;
   }
   d.step("start the setup");
@@ -42,6 +45,15 @@ HWND startAtWelcome(Driver& d, const Options& o, std::wstring* setup) {
   expectCentred(d, main, nullptr, "the main window");
   d.screenshot(main, "welcome");
   return main;
+}
+
+HWND toAcceptedLicence(Driver& d, const Options& o, std::wstring* setup, bool nextByEnter) {
+  HWND main = startAtWelcome(d, o, setup);
+  d.step("the welcome page");
+  expectWelcome(d, main);
+  HWND licence = openLicence(d, main, nextByEnter);
+  tickAgree(d, licence, true);
+  return licence;
 }
 
 void expectWelcome(Driver& d, HWND w) {
@@ -104,17 +116,45 @@ HWND leaveLicencePage(Driver& d, HWND licence) {
   return d.waitWindow(kMainWindow);
 }
 
+HWND backAndAcceptAgain(Driver& d, HWND licence) {
+  d.step("back without acceptance");
+  HWND main = leaveLicencePage(d, licence);
+  expectWelcome(d, main);
+  licence = openLicence(d, main, false);
+  tickAgree(d, licence, true);
+  return licence;
+}
+
+bool installationEnded(Driver& d, HWND main) {
+  const auto t = d.text(main, 1001);
+  return t == L"完成" || t == L"确定";
+}
+
+std::string installationTexts(Driver& d, HWND main) {
+  return "1001 \"" + utf8(d.text(main, 1001)) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\"";
+}
+
+int answerWindows(Driver& d, const WindowQuery& box, const std::function<void(HWND, int)>& answer,
+                  const std::string& until, const std::function<bool()>& done,
+                  const std::function<std::string()>& seen, DWORD timeout) {
+  int count = 0;
+  d.waitUntil(
+      until,
+      [&] {
+        HWND w = d.findWindow(box);
+        if (w != nullptr) answer(w, ++count);
+        return w == nullptr && done();
+      },
+      seen, timeout);
+  return count;
+}
+
 namespace {
 
 HWND awaitInstallationEnd(Driver& d, HWND main) {
   d.waitUntil(
-      "the installation to end (1001 \"完成\" or \"确定\")",
-      [&] {
-        const auto t = d.text(main, 1001);
-        return t == L"完成" || t == L"确定";
-      },
-      [&] { return "1001 \"" + utf8(d.text(main, 1001)) + "\", 1012 \"" + utf8(d.text(main, 1012)) + "\""; },
-      d.timeouts.install);
+      "the installation to end (1001 \"完成\" or \"确定\")", [&] { return installationEnded(d, main); },
+      [&] { return installationTexts(d, main); }, d.timeouts.install);
   d.screenshot(main, "finish");
   return main;
 }
@@ -190,25 +230,19 @@ void verifyInstallation(Driver& d, const std::wstring& setup, const testenv::Win
   verifyShortcuts(d);
 }
 
-void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how) {
+void leavePage(Driver& d, HWND main, Finish how, const std::string& page) {
+  static const char* const kHow[] = {"button 1001", "Enter", "Esc", "the close box"};
+  d.step(kHow[static_cast<int>(how)] + std::string(" ends ") + page);
   switch (how) {
-    case Finish::Button:
-      d.step("\"完成\" finishes");
-      d.click(main, 1001);
-      break;
-    case Finish::Enter:
-      d.step("Enter finishes");
-      d.key(main, VK_RETURN);
-      break;
-    case Finish::Escape:
-      d.step("Esc finishes");
-      d.key(main, VK_ESCAPE);
-      break;
-    case Finish::CloseBox:
-      d.step("the close box finishes");
-      d.postClose(main);
-      break;
+    case Finish::Button: d.click(main, 1001); break;
+    case Finish::Enter: d.key(main, VK_RETURN); break;
+    case Finish::Escape: d.key(main, VK_ESCAPE); break;
+    case Finish::CloseBox: d.postClose(main); break;
   }
+}
+
+void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Finish how) {
+  leavePage(d, main, how, "the finish page");
   if (v.major == 6 && v.minor == 0) {
     // The log-off path: the product is started minimised, then the session ends.
     d.waitExit();
@@ -221,22 +255,11 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
   verifyMarkerAfterFinish(d, v);
 }
 
-// Start, welcome, licence accepted, installation, finish page verified.
-HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v) {
-  return installToFinishPage(d, o, v, false);
-}
-
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress) {
-  const std::wstring setup = startSetup(d, o);
-  HWND main = d.waitWindow(kMainWindow);
-  d.step("the welcome page");
-  expectCentred(d, main, nullptr, "the main window");
-  expectWelcome(d, main);
-  d.screenshot(main, "welcome");
-  HWND licence = openLicence(d, main, false);
-  tickAgree(d, licence, true);
+  std::wstring setup;
+  HWND licence = toAcceptedLicence(d, o, &setup);
   d.screenshot(licence, "licence-accepted");
-  main = watchProgress ? installWatchingProgress(d, licence) : install(d, licence);
+  HWND main = watchProgress ? installWatchingProgress(d, licence) : install(d, licence);
   expectFinishPage(d, main, v);
   verifyInstallation(d, setup, v);
   return main;
@@ -410,43 +433,6 @@ void installYahei(Driver& d, const std::wstring& fileName) {
   const std::wstring target = L"C:\\WINDOWS\\Fonts\\" + fileName;
   d.expect(CopyFileW(L"Z:\\usr\\share\\fonts\\truetype\\wqy\\wqy-microhei.ttc", target.c_str(), FALSE) != FALSE,
            "a CJK font copied to " + utf8(target), "error " + std::to_string(GetLastError()));
-}
-
-bool programRunning(const std::wstring& exeName) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  bool found = false;
-  for (BOOL ok = Process32FirstW(snapshot, &entry); ok && !found; ok = Process32NextW(snapshot, &entry))
-    found = _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
-  CloseHandle(snapshot);
-  return found;
-}
-
-std::wstring userFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-  return path;
-}
-
-bool keyExists(const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-void touch(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-}
-
-std::string narrowPath(const std::wstring& w) {
-  std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  if (!out.empty()) out.pop_back();
-  return out;
 }
 
 }  // namespace velkor::e2e

@@ -1,8 +1,10 @@
-// The e2e driver's step API: it starts a program under test, finds its windows
-// by caption and control identifiers, reads and clicks controls, posts keys,
-// waits with timeouts, takes screenshots and writes a readable log. Every step
+// Driving a program's windows like a user, from another process or another
+// thread: start it (or watch one started elsewhere), find its windows by
+// caption and control identifiers, read and click controls, post keys, wait
+// with deadlines, take PNG screenshots and write a readable log. Every step
 // that does not get what it expects throws StepFailure, whose text names the
-// scenario, the step, what was expected and what was seen.
+// scenario, the step, what was expected and what was seen. Used by the e2e
+// scenarios, the leak test and the start bench.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace velkor::e2e {
+namespace velkor::testlib {
 
 class StepFailure : public std::runtime_error {
  public:
@@ -62,6 +64,8 @@ class Driver {
   // Starts `program` in `workingDirectory` (its own folder when empty).
   void start(const std::wstring& program, const std::wstring& arguments = L"",
              const std::wstring& workingDirectory = L"");
+  // Windows of a process started elsewhere (or of this one) are meant from now on.
+  void watch(DWORD processId);
   bool running() const;
   DWORD processId() const { return process_.dwProcessId; }
   // Waits for the started process to end and returns its exit code.
@@ -97,7 +101,7 @@ class Driver {
                  const std::function<std::string()>& seen, DWORD timeout);
 
   // A PNG of a window (or the screen when null) in the shots folder, named
-  // after the step. Returns the file's path; empty when no folder was given.
+  // "NN-<name>.png". Returns the file's path; empty when no folder was given.
   std::wstring screenshot(HWND window, const std::string& name);
 
  private:
@@ -136,8 +140,12 @@ class OtherProgram {
   PROCESS_INFORMATION process_{};
 };
 
+// Every top-level window (of any process) for which `keep` holds.
+std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep);
+// The processes of the prefix whose executable has this name.
+std::vector<DWORD> processesNamed(const std::wstring& exeName);
 // Every top-level window (of any process) with this caption.
 std::vector<HWND> windowsWithCaption(const std::wstring& caption);
 std::wstring describe(HWND window);
 
-}  // namespace velkor::e2e
+}  // namespace velkor::testlib

@@ -1,14 +1,16 @@
-#include "driver.h"
+#include "lib/window_driver.h"
 
+#include <objidl.h>  // before gdiplus.h, which needs its types
+#include <gdiplus.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <sstream>
 
-#include "png_writer.h"
-
-namespace velkor::e2e {
+namespace velkor::testlib {
 
 std::string utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -59,6 +61,19 @@ std::string fileStem(const std::string& name) {
   return out.empty() ? std::string("shot") : out;
 }
 
+// The system's own PNG encoder (GDI+ over the imaging component).
+bool savePng(HBITMAP bitmap, const std::wstring& path) {
+  static const bool started = [] {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;  // kept for the process's life
+    return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+  }();
+  static const CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  if (!started) return false;
+  Gdiplus::Bitmap image(bitmap, nullptr);
+  return image.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
+}
+
 bool makeFolders(const std::wstring& folder) {
   for (std::size_t at = folder.find(L'\\', 3);; at = folder.find(L'\\', at + 1)) {
     const std::wstring part = folder.substr(0, at);
@@ -68,28 +83,6 @@ bool makeFolders(const std::wstring& folder) {
   }
   return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-struct CaptionState {
-  const std::wstring* caption;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectByCaption(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<CaptionState*>(p);
-  wchar_t text[512] = {};
-  DWORD_PTR got = 0;
-  if (SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
-      *s->caption == text)
-    s->found.push_back(w);
-  return TRUE;
-}
-
-struct QueryState {
-  DWORD processId;
-  const WindowQuery* query;
-  const Driver* driver;
-  HWND found;
-};
 
 bool matches(const Driver& d, HWND w, const WindowQuery& q) {
   if (!IsWindowVisible(w)) return false;
@@ -101,21 +94,55 @@ bool matches(const Driver& d, HWND w, const WindowQuery& q) {
   return true;
 }
 
-BOOL CALLBACK findMatching(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<QueryState*>(p);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  if (owner != s->processId || !matches(*s->driver, w, *s->query)) return TRUE;
-  s->found = w;
-  return FALSE;
+// Ends a process started here when it still runs, and closes its handles.
+void endStarted(PROCESS_INFORMATION& p, Driver& d, const std::string& what) {
+  if (p.hProcess == nullptr) return;
+  if (WaitForSingleObject(p.hProcess, 0) == WAIT_TIMEOUT) {
+    d.log(what + " still runs at the end; ending it");
+    TerminateProcess(p.hProcess, 1);
+    WaitForSingleObject(p.hProcess, 5000);
+  }
+  CloseHandle(p.hProcess);
+  if (p.hThread != nullptr) CloseHandle(p.hThread);
+  p = PROCESS_INFORMATION{};
 }
 
 }  // namespace
 
-std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
-  CaptionState state{&caption, {}};
-  EnumWindows(collectByCaption, reinterpret_cast<LPARAM>(&state));
+std::vector<HWND> topLevelWindows(const std::function<bool(HWND)>& keep) {
+  struct State {
+    const std::function<bool(HWND)>* keep;
+    std::vector<HWND> found;
+  } state{&keep, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
+        auto* s = reinterpret_cast<State*>(p);
+        if ((*s->keep)(w)) s->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&state));
   return state.found;
+}
+
+std::vector<HWND> windowsWithCaption(const std::wstring& caption) {
+  return topLevelWindows([&](HWND w) {
+    wchar_t text[512] = {};
+    DWORD_PTR got = 0;
+    return SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got) &&
+           caption == text;
+  });
+}
+
+std::vector<DWORD> processesNamed(const std::wstring& exeName) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry))
+    if (_wcsicmp(entry.szExeFile, exeName.c_str()) == 0) found.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return found;
 }
 
 std::wstring describe(HWND window) {
@@ -125,7 +152,7 @@ std::wstring describe(HWND window) {
   GetWindowTextW(window, text, 256);
   std::wostringstream s;
   s << L"window " << reinterpret_cast<std::uintptr_t>(window) << L" class \"" << cls << L"\" text \"" << text << L"\""
-    << (IsWindowVisible(window) ? L" visible" : L" hidden");
+    << (IsWindowVisible(window) ? L" visible" : L" hidden") << L" thread " << GetWindowThreadProcessId(window, nullptr);
   return s.str();
 }
 
@@ -146,15 +173,7 @@ Driver::Driver(std::string scenario, std::wstring shotsFolder)
 }
 
 Driver::~Driver() {
-  if (process_.hProcess != nullptr) {
-    if (running()) {
-      log("the program still runs at the end; ending it");
-      TerminateProcess(process_.hProcess, 1);
-      WaitForSingleObject(process_.hProcess, 5000);
-    }
-    CloseHandle(process_.hProcess);
-    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-  }
+  endStarted(process_, *this, "the program");
   if (logFile_ != nullptr) std::fclose(logFile_);
 }
 
@@ -183,13 +202,15 @@ void Driver::expect(bool ok, const std::string& expected, const std::string& see
 }
 
 void Driver::start(const std::wstring& program, const std::wstring& arguments, const std::wstring& workingDirectory) {
-  if (process_.hProcess != nullptr) {  // an earlier program of this scenario
-    if (running()) fail("the earlier program to have ended before the next start", "it still runs");
-    CloseHandle(process_.hProcess);
-    if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-    process_ = PROCESS_INFORMATION{};
-  }
+  watch(0);
   process_ = launch(program, arguments, workingDirectory);
+}
+
+void Driver::watch(DWORD processId) {
+  // An earlier program of this scenario must have ended.
+  if (running()) fail("the earlier program to have ended before the next one", "it still runs");
+  endStarted(process_, *this, "the earlier program");
+  process_.dwProcessId = processId;
 }
 
 PROCESS_INFORMATION Driver::launch(const std::wstring& program, const std::wstring& arguments,
@@ -250,9 +271,12 @@ HWND Driver::findWindow(const WindowQuery& query) const { return findWindowOf(pr
 HWND Driver::waitWindow(const WindowQuery& query) { return waitWindowOf(process_.dwProcessId, query); }
 
 HWND Driver::findWindowOf(DWORD processId, const WindowQuery& query) const {
-  QueryState state{processId, &query, this, nullptr};
-  EnumWindows(findMatching, reinterpret_cast<LPARAM>(&state));
-  return state.found;
+  const auto found = topLevelWindows([&](HWND w) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    return owner == processId && matches(*this, w, query);
+  });
+  return found.empty() ? nullptr : found.front();
 }
 
 HWND Driver::waitWindowOf(DWORD processId, const WindowQuery& query) {
@@ -395,45 +419,22 @@ std::wstring Driver::screenshot(HWND window, const std::string& name) {
     log("  no screenshot: empty area");
     return L"";
   }
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top row first
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::vector<std::uint8_t> rgb;
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    const auto* src = static_cast<const std::uint8_t*>(bits);
-    rgb.reserve(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const std::uint8_t* p = src + stride * y + x * 3;  // blue, green, red
-        rgb.insert(rgb.end(), {p[2], p[1], p[0]});
-      }
-    SelectObject(memory, old);
-  }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  const auto png = encodePng(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), rgb);
   char prefix[8];
   std::snprintf(prefix, sizeof prefix, "%02d-", ++shotNumber_);
   const std::wstring path = shots_ + L"\\" + widen(prefix + fileStem(name)) + L".png";
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   bool written = false;
-  if (FILE* f = _wfopen(path.c_str(), L"wb")) {
-    written = !png.empty() && std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    written = (std::fclose(f) == 0) && written;
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    written = savePng(bitmap, path);
+    DeleteObject(bitmap);
   }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
   log("  screenshot " + utf8(path) + (written ? "" : " (not written)"));
   return written ? path : L"";
 }
@@ -442,19 +443,10 @@ OtherProgram::OtherProgram(Driver& d, const std::wstring& program) : d_(d) {
   process_ = d_.launch(program, L"", L"");
 }
 
-OtherProgram::~OtherProgram() {
-  if (process_.hProcess == nullptr) return;
-  if (running()) {
-    d_.log("the other program still runs at the end; ending it");
-    TerminateProcess(process_.hProcess, 1);
-    WaitForSingleObject(process_.hProcess, 5000);
-  }
-  CloseHandle(process_.hProcess);
-  if (process_.hThread != nullptr) CloseHandle(process_.hThread);
-}
+OtherProgram::~OtherProgram() { endStarted(process_, d_, "the other program"); }
 
 bool OtherProgram::running() const {
   return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-}  // namespace velkor::e2e
+}  // namespace velkor::testlib
