@@ -110,6 +110,10 @@ inline StoredValue readValue(HKEY root, const std::wstring& path, const std::wst
 struct LinkFile {
   bool loaded = false;
   std::wstring target, arguments, workingDirectory, description;
+  // The path as stored: under Wine a link made while the desktop cannot be
+  // looked up carries its path but no item list (ASCII targets survive
+  // GetPath's code page).
+  std::wstring rawPath;
 };
 
 inline LinkFile readLink(const std::wstring& path) {
@@ -128,6 +132,8 @@ inline LinkFile readLink(const std::wstring& path) {
           if (SHGetPathFromIDListW(items, text)) out.target = text;
           CoTaskMemFree(items);
         }
+        text[0] = 0;
+        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) out.rawPath = text;
         text[0] = 0;
         link->GetArguments(text, MAX_PATH);
         out.arguments = text;

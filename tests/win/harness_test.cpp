@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/font_names.h"
 #include "lib/wine_env.h"
 
 namespace {
@@ -44,32 +45,9 @@ TEST(WineHarness, WizardFacesDrawChinese) {
   }
 }
 
-// Whether the font file behind a face name has `family` in its name table:
-// Wine aliases a replacement under the requested name, so only the font's own
-// bytes tell which file serves it.
+// Whether the font file behind a face name has `family` in its name table.
 bool servedBy(const wchar_t* face, const std::wstring& family) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  LOGFONTW lf{};
-  lf.lfHeight = -16;
-  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
-  const DWORD tag = 'n' | ('a' << 8) | ('m' << 16) | ('e' << 24);
-  std::string table;
-  DWORD size = GetFontData(dc, tag, 0, nullptr, 0);
-  if (size != GDI_ERROR) {
-    table.resize(size);
-    GetFontData(dc, tag, 0, table.data(), size);
-  }
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
-  std::string utf16be;  // name records of the Windows platform are UTF-16BE
-  for (wchar_t c : family) {
-    utf16be += static_cast<char>(c >> 8);
-    utf16be += static_cast<char>(c & 0xFF);
-  }
-  return table.find(utf16be) != std::string::npos;
+  return velkor::wintest::nameTableOf(face).find(velkor::wintest::utf16be(family)) != std::string::npos;
 }
 
 TEST(WineHarness, LatinFacesAreMapped) {

@@ -5,7 +5,7 @@ if(NOT VELKOR_WIN32)
   return()
 endif()
 velkor_wine_program(win_leaks_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/leaks_test.cpp
+  SOURCES leaks_test.cpp app_test_main.cpp
   LIBS velkor_app velkor_resources velkor_payload_seal velkor_window_driver)
 velkor_add_setup(leaks_setup.exe IMAGE win_leaks_test)
 velkor_wine_test(leaks ${PROJECT_SOURCE_DIR}/scripts/winerun VERSIONS win7 TIMEOUT 240

@@ -26,9 +26,6 @@
 namespace velkor {
 namespace {
 
-class TestApp : public fw::CWinApp {};
-TestApp theApp;
-
 struct Counts {
   unsigned gdi = 0, kernel = 0, windows = 0, menus = 0, icons = 0;
   unsigned soundHelpers = 0;        // winmm's own threads, see Allowance
@@ -283,9 +280,9 @@ std::string RunMainWindow(const std::function<void()>& drive) {
       failure = error.what();
     }
   });
-  theApp.m_pMainWnd = &dialog;
+  fw::AfxGetApp()->m_pMainWnd = &dialog;
   dialog.DoModal();
-  theApp.m_pMainWnd = nullptr;
+  fw::AfxGetApp()->m_pMainWnd = nullptr;
   thread.join();
   return failure;
 }
@@ -340,10 +337,3 @@ TEST(Leaks, TheWizardHoldsNoMoreAfterRepeatedPagesAnInstallationAndItsEnd) {
 
 }  // namespace
 }  // namespace velkor
-
-int main(int argc, char** argv) {
-  velkor::theApp.m_hInstance = GetModuleHandleW(nullptr);
-  velkor::InitSystemLibraries();
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -26,9 +26,6 @@
 namespace velkor {
 namespace {
 
-class TestApp : public fw::CWinApp {};
-TestApp theApp;
-
 constexpr UINT kRun = WM_APP + 1;
 constexpr UINT kLeave = WM_APP + 2;
 constexpr UINT kProbe = WM_APP + 3;
@@ -215,10 +212,3 @@ TEST(Win32MainWindowEnds, TheOkEndExchangesTheDataBackAndTheOthersDoNot) {
 
 }  // namespace
 }  // namespace velkor
-
-int main(int argc, char** argv) {
-  velkor::theApp.m_hInstance = GetModuleHandleW(nullptr);
-  velkor::InitSystemLibraries();
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "payload/layout.h"
+#include "lib/font_names.h"
 #include "lib/window_driver.h"
 #include "lib/wine_env.h"
 #include "payload_image/self_check.h"
@@ -248,48 +249,17 @@ TEST(PayloadLibraries, LibrariesLoadAndNameTheFileTheyWereLoadedFrom) {
 
 // ---- Fonts -----------------------------------------------------------------
 
-// The name table of the font a face name selects at a height.
-std::string nameTableOf(const wchar_t* face, LONG height) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  LOGFONTW lf{};
-  lf.lfHeight = height;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(dc, font);
-  const DWORD tag = 'n' | ('a' << 8) | ('m' << 16) | ('e' << 24);
-  std::string table;
-  const DWORD size = GetFontData(dc, tag, 0, nullptr, 0);
-  if (size != GDI_ERROR) {
-    table.resize(size);
-    GetFontData(dc, tag, 0, table.data(), size);
-  }
-  SelectObject(dc, old);
-  DeleteObject(font);
-  DeleteDC(dc);
-  return table;
-}
-
-std::string utf16be(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) {
-    out += static_cast<char>(c >> 8);
-    out += static_cast<char>(c & 0xFF);
-  }
-  return out;
-}
-
 // Child mode (`--serves FONT FAMILY`): adds the font file and reports whether
 // the family name then selects it. A process of its own, because Wine reads its
 // face replacements once per process and then lets them shadow a family of
 // the same name.
 int servesFamily(const std::wstring& path, const std::wstring& family) {
-  const std::string marker = utf16be(family + wide(velkor::payloadtest::kDemoFontMarker));
+  const std::string marker = velkor::wintest::utf16be(family + wide(velkor::payloadtest::kDemoFontMarker));
   // Before the font is added the face is not served by it. Wine keeps the font
   // a LOGFONT selected even after AddFontResourceW, so this look uses another height.
-  if (nameTableOf(family.c_str(), -17).find(marker) != std::string::npos) return 3;
+  if (velkor::wintest::nameTableOf(family.c_str(), -17).find(marker) != std::string::npos) return 3;
   if (AddFontResourceW(path.c_str()) < 1) return 2;
-  return nameTableOf(family.c_str(), -16).find(marker) != std::string::npos ? 0 : 1;
+  return velkor::wintest::nameTableOf(family.c_str(), -16).find(marker) != std::string::npos ? 0 : 1;
 }
 
 std::wstring ownPath() {

@@ -2,11 +2,11 @@
 if(NOT VELKOR_WIN32)
   return()
 endif()
-velkor_wine_program(win_ui_test SOURCES ui_test.cpp LIBS velkor_app velkor_resources)
+velkor_wine_program(win_ui_test SOURCES ui_test.cpp app_test_main.cpp LIBS velkor_app velkor_resources)
 velkor_wine_test(ui win_ui_test VERSIONS win7 ENV VELKOR_IMAGE_FILE=$<TARGET_FILE:velkor_image>)
 add_dependencies(win_ui_test velkor_image)
 
 # The main window's port on a real dialog of the wizard's template, against
 # the contract its fake keeps natively.
-velkor_wine_program(win_main_window_test SOURCES main_window_win_test.cpp LIBS velkor_app velkor_resources)
+velkor_wine_program(win_main_window_test SOURCES main_window_win_test.cpp app_test_main.cpp LIBS velkor_app velkor_resources)
 velkor_wine_test(ui.main_window_contract win_main_window_test VERSIONS win7 ARGS --gtest_brief=1)

@@ -25,9 +25,6 @@
 namespace velkor {
 namespace {
 
-class TestApp : public fw::CWinApp {};
-TestApp theApp;
-
 class ScriptedLicence : public wizard::LicencePage {
  public:
   wizard::LicenceOutcome outcome = wizard::LicenceOutcome::kAccepted;
@@ -432,10 +429,3 @@ TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
 
 }  // namespace
 }  // namespace velkor
-
-int main(int argc, char** argv) {
-  velkor::theApp.m_hInstance = GetModuleHandleW(nullptr);
-  velkor::InitSystemLibraries();
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

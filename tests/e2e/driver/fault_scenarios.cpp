@@ -581,29 +581,6 @@ TEST_F(Faults, fonts_key) {
 
 // ---- Special folders -----------------------------------------------------------------
 
-// A link's stored target path. Under Wine a link made while the desktop
-// cannot be looked up carries its path but no item list, so the path is read
-// as stored (the targets are ASCII, which GetPath's code page keeps).
-std::wstring linkPath(const std::wstring& link) {
-  std::wstring target;
-  CoInitialize(nullptr);
-  IShellLinkW* shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&shellLink)))) {
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t path[MAX_PATH] = {};
-      if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
-          SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
-        target = path;
-      file->Release();
-    }
-    shellLink->Release();
-  }
-  CoUninitialize();
-  return target;
-}
-
 // The user's shell folders point at a path that does not exist, so the
 // lookup fails: those shortcuts are skipped, and nothing is made there.
 void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
@@ -662,7 +639,7 @@ void unreachableFolders(Driver& d, const Options& o, bool programsToo) {
     for (const auto& link : links) {
       const std::wstring path = group + wide(link.name);
       const std::wstring target = wide(link.target.destination);
-      const std::wstring seen = linkPath(path);
+      const std::wstring seen = wintest::readLink(path).rawPath;
       d.expect(_wcsicmp(seen.c_str(), target.c_str()) == 0, utf8(path) + " pointing at " + utf8(target),
                "\"" + utf8(seen) + "\"");
     }
