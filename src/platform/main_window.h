@@ -9,21 +9,23 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/resource_ids.h"
+
 namespace velkor {
 
-// Controls of the main wizard window used across the wizard; the resource
-// script's numbers (checked equal in wizard/control_ids.h).
+// Controls of the main wizard window used across the wizard, by the resource
+// script's numbers.
 namespace ctl {
-inline constexpr int kNext = 1000;          // "下一步(&N) >"
-inline constexpr int kCancelFinish = 1001;  // "取消" / "稍后..." / "确定" / "完成"
-inline constexpr int kLine1 = 1002;
-inline constexpr int kTitle = 1003;
-inline constexpr int kLine2 = 1004;
-inline constexpr int kLine3 = 1005;
-inline constexpr int kProgress = 1011;
-inline constexpr int kStatus = 1012;
-inline constexpr int kBanner = 1013;
-inline constexpr int kAnimation = 1018;
+inline constexpr int kNext = IDC_NEXT;                   // "下一步(&N) >"
+inline constexpr int kCancelFinish = IDC_CANCEL_FINISH;  // "取消" / "稍后..." / "确定" / "完成"
+inline constexpr int kLine1 = IDC_LINE1;
+inline constexpr int kTitle = IDC_TITLE;
+inline constexpr int kLine2 = IDC_LINE2;
+inline constexpr int kLine3 = IDC_LINE3;
+inline constexpr int kProgress = IDC_PROGRESS;
+inline constexpr int kStatus = IDC_STATUS;
+inline constexpr int kBanner = IDC_BANNER;
+inline constexpr int kAnimation = IDC_ANIMATION;
 }  // namespace ctl
 
 class MainWindow {

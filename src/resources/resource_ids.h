@@ -1,7 +1,7 @@
 /* Identifiers of the wizard's resources and of the controls of its dialogs.
    Plain macros: the resource compiler reads this file as well as C++. The
-   portable core takes its control identifiers from here (wizard/control_ids.h)
-   and from platform/main_window.h, which a static check keeps equal. */
+   portable core names its control identifiers after these
+   (platform/main_window.h, wizard/control_ids.h). */
 #ifndef VELKOR_RESOURCE_IDS_H
 #define VELKOR_RESOURCE_IDS_H
 

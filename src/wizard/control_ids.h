@@ -1,6 +1,6 @@
-// Control identifiers of the wizard's dialogs for the portable core. The
-// numbers are the resource script's (resources/resource_ids.h); the main
-// window's shared ones are also in platform/main_window.h, checked equal here.
+// Control identifiers of the wizard's dialogs for the portable core, by the
+// resource script's numbers (resources/resource_ids.h); the main window's
+// shared ones are in platform/main_window.h.
 #pragma once
 
 #include "platform/main_window.h"
@@ -26,12 +26,5 @@ inline constexpr int kInstruction = IDC_TS_INSTRUCTION;
 inline constexpr int kFrame = IDC_TS_FRAME;
 inline constexpr int kAgree = IDC_TS_AGREE;
 }  // namespace ts
-
-static_assert(ctl::kNext == IDC_NEXT && ctl::kCancelFinish == IDC_CANCEL_FINISH &&
-                  ctl::kLine1 == IDC_LINE1 && ctl::kTitle == IDC_TITLE &&
-                  ctl::kLine2 == IDC_LINE2 && ctl::kLine3 == IDC_LINE3 &&
-                  ctl::kProgress == IDC_PROGRESS && ctl::kStatus == IDC_STATUS &&
-                  ctl::kBanner == IDC_BANNER && ctl::kAnimation == IDC_ANIMATION,
-              "the view's control numbers are the resource script's");
 
 }  // namespace velkor::wizard::ids
