@@ -2,8 +2,11 @@
 // screen shows them, disposal methods and the clear after the last frame, a
 // stop that cuts a frame's wait short, a restart that first finishes the
 // disposal a stop left pending, loads over a playing control, and no handle
-// or GDI object left behind by many load, play and stop cycles.
+// or GDI object left behind by many load, play and stop cycles; a long
+// animation holds only the frames about to be shown.
 #include "win/picture_support.h"
+
+#include <algorithm>
 
 #include "lib/resource_counts.h"
 
@@ -204,6 +207,37 @@ TEST_F(Playing, LoadingOverAPlayingControlStopsItAndStartsFromAnEmptyControl) {
   ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, {kYellowIx, kCyanIx})));
   ASSERT_TRUE(picture.Draw());
   EXPECT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
+}
+
+TEST_F(Playing, ALongAnimationHoldsOnlyTheFramesAboutToBeShown) {
+  // The load decodes one frame, whatever the length: a twelve-frame GIF
+  // holds as many GDI objects as a two-frame one, the canvas's DC and bitmap
+  // and one frame's picture.
+  constexpr unsigned kCanvas = 2;
+  const unsigned empty = GdiObjects();
+  ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, {kRedIx, kGreenIx}, 5)));
+  const unsigned twoFrames = GdiObjects() - empty;
+  ASSERT_GT(twoFrames, kCanvas);
+  const unsigned oneFrame = twoFrames - kCanvas;
+  const std::vector<std::uint8_t> twelve{kRedIx,   kGreenIx, kBlueIx,  kYellowIx, kMagentaIx, kCyanIx,
+                                         kBlackIx, kRedIx,   kGreenIx, kBlueIx,   kYellowIx,  kCyanIx};
+  ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, twelve, 5)));
+  const unsigned loaded = GdiObjects();
+  EXPECT_EQ(loaded - empty, twoFrames);
+
+  // Playing, each frame is let go once drawn: over two passes of 50 ms
+  // frames the control never holds more than the next frame beyond what the
+  // load held, and a fill's brush in flight.
+  ASSERT_TRUE(picture.Draw());
+  unsigned most = 0;
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < 1300) {
+    Pump();
+    most = std::max(most, GdiObjects());
+    ::Sleep(7);
+  }
+  EXPECT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
+  EXPECT_LE(most, loaded + oneFrame + 1);
 }
 
 // ---- Resources ---------------------------------------------------------------

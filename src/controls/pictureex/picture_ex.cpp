@@ -55,6 +55,35 @@ std::u16string ResourceNameForTrace(LPCWSTR name) {
 
 RECT ToRect(const FrameRect& area) { return {area.left, area.top, area.right, area.bottom}; }
 
+// Milliseconds from the performance counter: the tick count's 10-16 ms steps
+// on some systems are coarser than a frame's decoding.
+std::uint32_t MillisecondsNow() {
+  LARGE_INTEGER frequency{}, counter{};
+  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 || !::QueryPerformanceCounter(&counter))
+    return ::GetTickCount();
+  const LONGLONG seconds = counter.QuadPart / frequency.QuadPart;
+  const LONGLONG rest = counter.QuadPart % frequency.QuadPart;
+  return static_cast<std::uint32_t>(seconds * 1000 + rest * 1000 / frequency.QuadPart);
+}
+
+void ReleasePicture(TFrame<IPicture>& frame) {
+  if (frame.picture == nullptr) return;
+  frame.picture->Release();
+  frame.picture = nullptr;
+}
+
+// The worker's request to the window's thread: decode frame wParam for the
+// playing run lParam. The system's decoder may take a DC of the screen (Wine's
+// does, for every frame); such DCs belong to the window's thread: taken from
+// a worker as well, they can make the window system's shared DC cache grow
+// for good.
+UINT DecodeAheadMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"VelkorPictureDecodeAhead");
+  return message;
+}
+
+constexpr std::uint32_t kNoneAsked = 0xFFFFFFFF;
+
 class CanvasLock {
  public:
   explicit CanvasLock(CRITICAL_SECTION& cs) noexcept : cs_(cs) { ::EnterCriticalSection(&cs_); }
@@ -78,14 +107,29 @@ bool RenderWhole(IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
 
 }  // namespace
 
-// The worker's view of the control: each drawing step takes the canvas lock.
+// The worker's view of the control: each drawing step takes the canvas lock,
+// each look at a frame's picture the frames' lock.
 class CPictureEx::Player final : public AnimationCanvas {
  public:
   explicit Player(CPictureEx& control) : c_(control) {}
 
   std::uint32_t FrameCount() const override { return static_cast<std::uint32_t>(c_.m_vecFrames.size()); }
   GifFrameInfo Frame(std::uint32_t index) const override { return c_.m_vecFrames[index]; }
-  bool HasPicture(std::uint32_t index) const override { return c_.m_vecFrames[index].picture != nullptr; }
+  bool PrepareFrame(std::uint32_t index) override {
+    for (;;) {
+      {
+        CanvasLock lock(c_.m_csFrames);
+        const TFrame<IPicture>& frame = c_.m_vecFrames[index];
+        if (frame.picture != nullptr) return true;
+        if (frame.undecodable) return false;
+      }
+      c_.AskFor(index);
+      const HANDLE events[] = {c_.m_hStopEvent.get(), c_.m_hFrameReady.get()};
+      if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return false;
+    }
+  }
+  bool PrepareAhead(std::uint32_t next) override { return c_.AskFor(next); }
+  std::uint32_t Milliseconds() const override { return MillisecondsNow(); }
   bool StopRequested() const override { return c_.m_bStopRequest.load() != FALSE; }
 
   void SaveArea(const FrameRect& area) override {
@@ -142,13 +186,19 @@ class CPictureEx::Player final : public AnimationCanvas {
 };
 
 CPictureEx::CPictureEx()
-    : m_crBack(kWhite), m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    : m_crBack(kWhite),
+      m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_hFrameReady(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_nAsked(kNoneAsked) {
   ::InitializeCriticalSection(&m_csCanvas);
+  ::InitializeCriticalSection(&m_csFrames);
 }
 
 CPictureEx::~CPictureEx() {
   FreePicture();
   m_hStopEvent.reset();
+  m_hFrameReady.reset();
+  ::DeleteCriticalSection(&m_csFrames);
   ::DeleteCriticalSection(&m_csCanvas);
 }
 
@@ -247,7 +297,7 @@ BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
     GifReader reader(data, dwSize);
     m_szPicture = {reader.ScreenSize().cx, reader.ScreenSize().cy};
     split = SplitFor(reader.CountFrames());
-    if (split == GifSplit::Frames) ExtractFrames(reader);
+    if (split == GifSplit::Frames) ListAnimation(data, dwSize);
   }
   ::GlobalUnlock(hGlobal);
 
@@ -279,43 +329,87 @@ BOOL CPictureEx::LoadStill(HGLOBAL hGlobal, DWORD dwSize) {
   return TRUE;
 }
 
-void CPictureEx::ExtractFrames(GifReader& reader) {
-  reader.RewindToFirstBlock();
-  while (const std::optional<GifFrameSlice> slice = reader.ExtractFrame()) {
-    TFrame<IPicture> frame;
-    static_cast<GifFrameInfo&>(frame) = slice->info;
-    if (!DecodeFrame(reader, *slice, &frame.picture)) return;
-    // A frame that does not decode is left out; the ones after it follow.
-    if (frame.picture == nullptr) continue;
-    try {
-      m_vecFrames.push_back(frame);
-    } catch (const std::bad_alloc&) {
-      frame.picture->Release();
-      return;
-    }
+void CPictureEx::ListAnimation(const std::uint8_t* data, DWORD dwSize) {
+  // Frames are decoded from a copy: the caller frees its block once the load
+  // has returned.
+  try {
+    m_gifStream.assign(data, data + dwSize);
+  } catch (const std::bad_alloc&) {
+    return;
   }
+  GifReader reader(m_gifStream.data(), m_gifStream.size());
+  m_vecFrames = ListFrames<IPicture>(reader);
+  if (!DecodeFirstFrame(m_vecFrames, [this](const GifFrameSlice& slice) { return DecodeFrame(slice); }))
+    std::vector<std::uint8_t>().swap(m_gifStream);
 }
 
-bool CPictureEx::DecodeFrame(const GifReader& reader, const GifFrameSlice& slice, IPicture** ppPicture) {
-  *ppPicture = nullptr;
+IPicture* CPictureEx::DecodeFrame(const GifFrameSlice& slice) const {
+  const GifReader reader(m_gifStream.data(), m_gifStream.size());
   const std::uint32_t length = reader.FrameStreamLength(slice);
   // Movable, as CreateStreamOnHGlobal requires; the stream frees it.
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, length);
-  if (block == nullptr) return false;
+  if (block == nullptr) return nullptr;
   void* bytes = ::GlobalLock(block);
   const bool written = bytes != nullptr && reader.WriteFrameStream(slice, static_cast<std::uint8_t*>(bytes));
   if (bytes != nullptr) ::GlobalUnlock(block);
   IStream* stream = nullptr;
   if (!written || FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
     ::GlobalFree(block);
-    return true;
+    return nullptr;
   }
+  IPicture* picture = nullptr;
   if (FAILED(::OleLoadPicture(stream, static_cast<LONG>(length), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(ppPicture)))) {
-    *ppPicture = nullptr;
+                              reinterpret_cast<void**>(&picture)))) {
+    picture = nullptr;
   }
   stream->Release();
+  return picture;
+}
+
+bool CPictureEx::AskFor(std::uint32_t index) {
+  {
+    CanvasLock lock(m_csFrames);
+    const TFrame<IPicture>& frame = m_vecFrames[index];
+    if (frame.undecodable) return false;
+    if (frame.picture != nullptr || m_nAsked == index) return true;
+    m_nAsked = index;
+  }
+  if (m_hWnd != nullptr && ::PostMessageW(m_hWnd, DecodeAheadMessage(), index, m_nRun.load())) return true;
+  // No window whose thread could decode it: here, then.
+  DecodeAhead(index);
   return true;
+}
+
+void CPictureEx::DecodeAhead(std::uint32_t index) {
+  bool wanted;
+  GifFrameSlice slice;
+  {
+    CanvasLock lock(m_csFrames);
+    const TFrame<IPicture>& frame = m_vecFrames[index];
+    wanted = frame.picture == nullptr && !frame.undecodable;
+    slice = frame.Slice();
+  }
+  IPicture* const picture = wanted ? DecodeFrame(slice) : nullptr;
+  {
+    CanvasLock lock(m_csFrames);
+    TFrame<IPicture>& frame = m_vecFrames[index];
+    if (wanted && frame.picture == nullptr && !frame.undecodable) {
+      frame.picture = picture;
+      frame.undecodable = picture == nullptr;
+    } else if (picture != nullptr) {
+      picture->Release();  // made twice: the first one stays
+    }
+    if (m_nAsked == index) m_nAsked = kNoneAsked;
+    // The frame on the canvas needs its picture no more.
+    if (frame.picture != nullptr) KeepOnly(m_vecFrames, index, [](IPicture* p) { p->Release(); });
+  }
+  ::SetEvent(m_hFrameReady.get());
+}
+
+void CPictureEx::OnDecodeAhead(WPARAM index, LPARAM run) {
+  // A request of a stopped run is for frames that may have been let go.
+  if (static_cast<UINT>(run) != m_nRun.load() || index >= m_vecFrames.size()) return;
+  DecodeAhead(static_cast<std::uint32_t>(index));
 }
 
 SIZE CPictureEx::StillSizeInPixels() const {
@@ -358,10 +452,9 @@ void CPictureEx::FreePicture() {
     m_pStill->Release();
     m_pStill = nullptr;
   }
-  for (TFrame<IPicture>& frame : m_vecFrames) {
-    if (frame.picture != nullptr) frame.picture->Release();
-  }
+  for (TFrame<IPicture>& frame : m_vecFrames) ReleasePicture(frame);
   m_vecFrames.clear();
+  std::vector<std::uint8_t>().swap(m_gifStream);
   {
     CanvasLock lock(m_csCanvas);
     FreeCanvas();
@@ -407,11 +500,13 @@ BOOL CPictureEx::Draw() {
       if (::WaitForSingleObject(m_hWorker.get(), 0) == WAIT_TIMEOUT) return TRUE;
       m_hWorker.reset();
     }
-    // Without the stop event the worker could neither wait nor be stopped.
-    HANDLE worker = m_hStopEvent ? reinterpret_cast<HANDLE>(::_beginthreadex(
-                                       nullptr, 0, &CPictureEx::AnimationThreadProc, this,
-                                       CREATE_SUSPENDED, nullptr))
-                                 : nullptr;
+    // Without the stop event the worker could neither wait nor be stopped;
+    // without the frame-ready event it could not wait for a frame.
+    HANDLE worker = nullptr;
+    if (m_hStopEvent && m_hFrameReady) {
+      worker = reinterpret_cast<HANDLE>(
+          ::_beginthreadex(nullptr, 0, &CPictureEx::AnimationThreadProc, this, CREATE_SUSPENDED, nullptr));
+    }
     if (worker == nullptr) {
       trace::emit(kNoWorker);
       return FALSE;
@@ -462,6 +557,13 @@ void CPictureEx::StopAnimation() {
     }
     m_hWorker.reset();
   }
+  // Requests still queued are for the run that ended.
+  ++m_nRun;
+  {
+    CanvasLock lock(m_csFrames);
+    m_nAsked = kNoneAsked;
+  }
+  if (m_hFrameReady) ::ResetEvent(m_hFrameReady.get());
   if (m_hStopEvent) ::ResetEvent(m_hStopEvent.get());
   m_bStopRequest = FALSE;
 }
@@ -501,6 +603,10 @@ void CPictureEx::OnPaint() {
 }
 
 LRESULT CPictureEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == DecodeAheadMessage()) {
+    OnDecodeAhead(wParam, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_PAINT:
       OnPaint();

@@ -5,11 +5,22 @@
 // off-screen canvas (a memory DC of the picture's size) and the paint handler
 // only copies that canvas to the screen.
 //
+// A load decodes only the first frame, which the first paint shows. Every
+// other frame is decoded from the control's copy of the GIF while the frame
+// before it is shown: once the worker has drawn a frame it asks for the next
+// one, the window's thread decodes it (the system's decoder may take a DC of
+// the screen, which belongs there) and lets go of the drawn one, so an
+// animation holds one decoded frame whatever its length.
+//
 // Threads: everything here runs on the thread that owns the control's window,
 // except the worker. The worker and that thread share the canvas, the save DC
-// of a disposal-3 frame and the background colour under one lock; the stop
-// flag and the running flag are atomic. A stop always waits for the worker to
-// end before anything it uses is freed, and closes the worker's handle.
+// of a disposal-3 frame and the background colour under one lock, and the
+// frames' pictures and the outstanding request under another; the stop flag,
+// the running flag and the run number are atomic. The worker waits for a
+// frame it asked for on the frame-ready event and the stop event together, so
+// a stop never waits on the window's thread. A stop always waits for the
+// worker to end before anything it uses is freed, and closes the worker's
+// handle.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +30,7 @@
 #include <atomic>
 #include <vector>
 
+#include "controls/pictureex/frame_list.h"
 #include "controls/pictureex/gif_reader.h"
 #include "framework/controls.h"
 #include "framework/handles.h"
@@ -84,12 +96,20 @@ class CPictureEx : public fw::CStatic {
   BOOL PrepareCanvas(int cx, int cy);
   // Decodes dwSize bytes of the caller's block as one picture into m_pStill.
   BOOL LoadStill(HGLOBAL hGlobal, DWORD dwSize);
-  // Decodes every frame of a GIF whose counting pass found two or more.
-  void ExtractFrames(GifReader& reader);
-  // False when the frame stream's block cannot be allocated, which ends the
-  // extraction; otherwise *ppPicture is the decoded frame or null.
-  static bool DecodeFrame(const GifReader& reader, const GifFrameSlice& slice,
-                          IPicture** ppPicture);
+  // Lists the frames of a GIF whose counting pass found two or more and
+  // decodes the first that decodes.
+  void ListAnimation(const std::uint8_t* data, DWORD dwSize);
+  // The frame stream of a slice of m_gifStream, decoded; null when it cannot
+  // be made or does not decode.
+  IPicture* DecodeFrame(const GifFrameSlice& slice) const;
+  // The worker's request for a frame's picture: posted to the window's
+  // thread, or decoded at once without a window. False when the frame is
+  // known not to decode.
+  bool AskFor(std::uint32_t index);
+  // Decodes the frame unless it holds a picture or failed before, lets go of
+  // every other frame's picture, and signals m_hFrameReady.
+  void DecodeAhead(std::uint32_t index);
+  void OnDecodeAhead(WPARAM index, LPARAM run);
   SIZE StillSizeInPixels() const;
 
   // Under the canvas lock.
@@ -115,9 +135,21 @@ class CPictureEx : public fw::CStatic {
   fw::UniqueHandle m_hStopEvent;
   IPicture* m_pStill = nullptr;
   std::vector<TFrame<IPicture>> m_vecFrames;
+  // The animation's GIF, which every frame is decoded from when its turn
+  // comes; empty for a still picture.
+  std::vector<std::uint8_t> m_gifStream;
   // Guards the canvas DC's contents, the save DC and m_crBack between the
   // worker and the window's thread.
   mutable CRITICAL_SECTION m_csCanvas;
+  // Set by the window's thread whenever it has decoded (or failed to decode)
+  // a frame the worker asked for.
+  fw::UniqueHandle m_hFrameReady;
+  // Guards the frames' pictures and failure marks and m_nAsked while playing.
+  CRITICAL_SECTION m_csFrames;
+  // The frame asked for and not decoded yet, or none (all bits set).
+  std::uint32_t m_nAsked;
+  // Counts the stops; a request carries the run it was made in.
+  std::atomic<UINT> m_nRun{0};
 };
 
 }  // namespace velkor
