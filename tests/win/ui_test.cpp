@@ -19,6 +19,7 @@
 #include "framework/app.h"
 #include "lib/resource_counts.h"
 #include "lib/wine_env.h"
+#include "pages/ts.h"
 #include "platform/win32_system.h"
 #include "platform/win32_trace.h"
 
@@ -428,6 +429,36 @@ TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
     w.EndDialog(IDOK);
   };
   window.DoModal();
+}
+
+// Run alone in a process of its own (ctest ui.start): nothing before it has
+// set up OLE or the rich edit.
+TEST_F(Fixture, StartTheWelcomePageWithoutOleOrTheRichEditWhichTheLicencePageSetsUp) {
+  // S_OK from CoInitializeEx: this thread had no OLE (undone at once).
+  const auto oleWasUp = [] {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(hr)) CoUninitialize();
+    return hr != S_OK;
+  };
+  bool richEditAtWelcome = true, oleAtWelcome = true;
+  MainWindowRun window(state, overrides());
+  window.init = [&](MainWindowRun& w) {
+    richEditAtWelcome = GetModuleHandleW(L"riched32.dll") != nullptr;
+    oleAtWelcome = oleWasUp();
+    w.EndDialog(IDOK);
+  };
+  window.DoModal();
+  EXPECT_FALSE(richEditAtWelcome);
+  EXPECT_FALSE(oleAtWelcome);
+
+  { CTs page(info); }
+  HMODULE richEdit = GetModuleHandleW(L"riched32.dll");
+  ASSERT_NE(richEdit, nullptr) << "loaded with the licence page";
+  wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
+  GetModuleFileNameW(richEdit, path, MAX_PATH);
+  const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(_wcsnicmp(path, system, n), 0) << "from the system directory";
+  EXPECT_TRUE(oleWasUp()) << "OLE stays up for the page's pictures";
 }
 
 }  // namespace
