@@ -434,17 +434,18 @@ TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
 // Run alone in a process of its own (ctest ui.start): nothing before it has
 // set up OLE or the rich edit.
 TEST_F(Fixture, StartTheWelcomePageWithoutOleOrTheRichEditWhichTheLicencePageSetsUp) {
-  // S_OK from CoInitializeEx: this thread had no OLE (undone at once).
-  const auto oleWasUp = [] {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (SUCCEEDED(hr)) CoUninitialize();
-    return hr != S_OK;
+  // A thread's first OleInitialize answers S_OK (COM held or not), later ones
+  // S_FALSE; the probe undoes its own.
+  const auto oleIsUp = [] {
+    const HRESULT hr = OleInitialize(nullptr);
+    if (SUCCEEDED(hr)) OleUninitialize();
+    return hr == S_FALSE;
   };
   bool richEditAtWelcome = true, oleAtWelcome = true;
   MainWindowRun window(state, overrides());
   window.init = [&](MainWindowRun& w) {
     richEditAtWelcome = GetModuleHandleW(L"riched32.dll") != nullptr;
-    oleAtWelcome = oleWasUp();
+    oleAtWelcome = oleIsUp();
     w.EndDialog(IDOK);
   };
   window.DoModal();
@@ -458,7 +459,7 @@ TEST_F(Fixture, StartTheWelcomePageWithoutOleOrTheRichEditWhichTheLicencePageSet
   GetModuleFileNameW(richEdit, path, MAX_PATH);
   const UINT n = GetSystemDirectoryW(system, MAX_PATH);
   EXPECT_EQ(_wcsnicmp(path, system, n), 0) << "from the system directory";
-  EXPECT_TRUE(oleWasUp()) << "OLE stays up for the page's pictures";
+  EXPECT_TRUE(oleIsUp()) << "OLE stays up for the page's pictures";
 }
 
 }  // namespace
