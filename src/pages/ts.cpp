@@ -48,9 +48,9 @@ bool CTs::OnInitDialog() {
 
   PlaceOverMainWindow(*this);
   Win32DialogSurface surface(*this, &m_fontText, &m_fontTitle, nullptr);
-  wizard::applyMoves(surface, wizard::layout::licenceCommon());
   const VersionRecord version = m_info.versionRecord();
-  wizard::applyMoves(surface, wizard::layout::licenceForClass(wizard::layoutClass(version.major, version.minor)));
+  wizard::applyLayout(surface, wizard::layout::licenceCommon(),
+                      wizard::layout::licenceForClass(wizard::layoutClass(version.major, version.minor)));
   KeepOnWorkArea(*this);
 
   ::SetDlgItemTextW(m_hWnd, IDOK, wide(m_logic.onInit()));
