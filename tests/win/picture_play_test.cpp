@@ -2,11 +2,9 @@
 // screen shows them, disposal methods and the clear after the last frame, a
 // stop that cuts a frame's wait short, a restart that first finishes the
 // disposal a stop left pending, loads over a playing control, and no handle
-// or GDI object left behind by many load, play and stop cycles; a long
-// animation holds only the frames about to be shown.
+// or GDI object left behind by many load, play and stop cycles; a load
+// decodes one frame and playing each of the others once.
 #include "win/picture_support.h"
-
-#include <algorithm>
 
 #include "lib/resource_counts.h"
 
@@ -209,7 +207,7 @@ TEST_F(Playing, LoadingOverAPlayingControlStopsItAndStartsFromAnEmptyControl) {
   EXPECT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
 }
 
-TEST_F(Playing, ALongAnimationHoldsOnlyTheFramesAboutToBeShown) {
+TEST_F(Playing, ALongAnimationDecodesEachFrameOnceWhenItsTurnFirstComes) {
   // The load decodes one frame, whatever the length: a twelve-frame GIF
   // holds as many GDI objects as a two-frame one, the canvas's DC and bitmap
   // and one frame's picture.
@@ -225,19 +223,17 @@ TEST_F(Playing, ALongAnimationHoldsOnlyTheFramesAboutToBeShown) {
   const unsigned loaded = GdiObjects();
   EXPECT_EQ(loaded - empty, twoFrames);
 
-  // Playing, each frame is let go once drawn: over two passes of 50 ms
-  // frames the control never holds more than the next frame beyond what the
-  // load held, and a fill's brush in flight.
+  // The first pass (50 ms frames) decodes the other eleven, each once; the
+  // second decodes nothing more.
   ASSERT_TRUE(picture.Draw());
-  unsigned most = 0;
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < 1300) {
-    Pump();
-    most = std::max(most, GdiObjects());
-    ::Sleep(7);
-  }
-  EXPECT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
-  EXPECT_LE(most, loaded + oneFrame + 1);
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 0, 0)));  // the seventh frame
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));  // the last
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(255, 0, 0)));  // the first again
+  const unsigned afterOnePass = GdiObjects();
+  EXPECT_EQ(afterOnePass, loaded + 11 * oneFrame);
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 0, 0)));
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
+  EXPECT_EQ(GdiObjects(), afterOnePass);
 }
 
 // ---- Resources ---------------------------------------------------------------

@@ -1,11 +1,11 @@
 // The animation's frame list: every frame the GIF reader cut out of the
-// stream, in stream order, each decoded only shortly before it is shown. A
-// frame keeps where its blocks lie in the control's copy of the stream, so
-// its frame stream can be made again whenever its picture is needed; a
-// picture is held from its decoding until the next frame's picture is there.
-// The decoder (the system's picture decoder on Windows) is passed in as a
-// function of the frame's slice that returns the picture, or null when the
-// frame stream does not decode; so is the release of a picture.
+// stream, in stream order. A load decodes only the first, which the first
+// paint shows; the others are decoded later, each once (when the window has
+// nothing else to do, or when its turn comes if that is sooner), from where
+// its blocks lie in the control's copy of the stream. The decoder (the
+// system's picture decoder on Windows) is passed in as a function of the
+// frame's slice that returns the picture, or null when the frame stream does
+// not decode.
 #pragma once
 
 #include <cstdint>
@@ -74,14 +74,14 @@ bool DecodeFirstFrame(std::vector<TFrame<Picture>>& frames, Decode&& decode) {
   return !frames.empty();
 }
 
-// Lets go of every picture but the one of frame `kept` (release(picture)).
-template <typename Picture, typename Release>
-void KeepOnly(std::vector<TFrame<Picture>>& frames, std::size_t kept, Release&& release) {
+// The first frame, in stream order, still to be decoded: it holds no
+// picture and has not failed. None when every frame has been tried.
+template <typename Picture>
+std::optional<std::size_t> NextToDecode(const std::vector<TFrame<Picture>>& frames) {
   for (std::size_t i = 0; i < frames.size(); ++i) {
-    if (i == kept || frames[i].picture == nullptr) continue;
-    release(frames[i].picture);
-    frames[i].picture = nullptr;
+    if (frames[i].picture == nullptr && !frames[i].undecodable) return i;
   }
+  return std::nullopt;
 }
 
 }  // namespace velkor

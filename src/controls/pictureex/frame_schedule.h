@@ -1,6 +1,6 @@
 // How the animated picture control's worker plays its frame list: how long a
 // frame stays, what its disposal method leaves behind, when the canvas is
-// cleared, when each frame is decoded and let go, and the order of drawing,
+// cleared, when each frame is decoded, and the order of drawing,
 // waiting, stopping and disposing. The Windows control carries the decisions
 // out on its canvas through AnimationCanvas; the thread, the GDI objects, the
 // decoder and the lock stay there.
@@ -73,9 +73,8 @@ class AnimationCanvas {
   // passed over) and when a stop cuts the wait short.
   virtual bool PrepareFrame(std::uint32_t index) = 0;
   // Once a frame is on the canvas: asks for frame `next` to be decoded before
-  // its turn; when it is, every other frame's picture is let go (the canvas
-  // holds what was drawn). False, asking nothing, when `next` is already
-  // known not to decode.
+  // its turn, unless it holds its picture already. False, asking nothing,
+  // when `next` is already known not to decode.
   virtual bool PrepareAhead(std::uint32_t next) = 0;
   // A millisecond clock: whatever asking ahead takes comes out of the wait.
   virtual std::uint32_t Milliseconds() const = 0;

@@ -400,14 +400,13 @@ void CPictureEx::DecodeAhead(std::uint32_t index) {
       picture->Release();  // made twice: the first one stays
     }
     if (m_nAsked == index) m_nAsked = kNoneAsked;
-    // The frame on the canvas needs its picture no more.
-    if (frame.picture != nullptr) KeepOnly(m_vecFrames, index, [](IPicture* p) { p->Release(); });
   }
   ::SetEvent(m_hFrameReady.get());
 }
 
 void CPictureEx::OnDecodeAhead(WPARAM index, LPARAM run) {
-  // A request of a stopped run is for frames that may have been let go.
+  // A request of a stopped run is awaited by nobody, and may be for a
+  // picture loaded since.
   if (static_cast<UINT>(run) != m_nRun.load() || index >= m_vecFrames.size()) return;
   DecodeAhead(static_cast<std::uint32_t>(index));
 }

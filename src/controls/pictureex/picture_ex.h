@@ -7,10 +7,13 @@
 //
 // A load decodes only the first frame, which the first paint shows. Every
 // other frame is decoded from the control's copy of the GIF while the frame
-// before it is shown: once the worker has drawn a frame it asks for the next
-// one, the window's thread decodes it (the system's decoder may take a DC of
-// the screen, which belongs there) and lets go of the drawn one, so an
-// animation holds one decoded frame whatever its length.
+// before it is shown for the first time: once the worker has drawn a frame
+// it asks for the next one, and the window's thread decodes it (the system's
+// decoder may take a DC of the screen, which belongs there) and keeps it.
+// Each frame is decoded once: decoded again at every pass, frames would keep
+// taking screen DCs for as long as the animation plays, and those taken
+// while another thread holds one make the window system's shared DC cache
+// grow for good.
 //
 // Threads: everything here runs on the thread that owns the control's window,
 // except the worker. The worker and that thread share the canvas, the save DC
@@ -106,8 +109,8 @@ class CPictureEx : public fw::CStatic {
   // thread, or decoded at once without a window. False when the frame is
   // known not to decode.
   bool AskFor(std::uint32_t index);
-  // Decodes the frame unless it holds a picture or failed before, lets go of
-  // every other frame's picture, and signals m_hFrameReady.
+  // Decodes the frame unless it holds a picture or failed before, and
+  // signals m_hFrameReady.
   void DecodeAhead(std::uint32_t index);
   void OnDecodeAhead(WPARAM index, LPARAM run);
   SIZE StillSizeInPixels() const;
