@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "unit/controls_gif_builder.h"
@@ -67,6 +68,12 @@ TEST(FrameList, FramesAreListedUndecodedAndALoadDecodesTheFirstThatDecodes) {
   EXPECT_FALSE(PrepareFrame(frames[1], decode));
   EXPECT_TRUE(PrepareFrame(frames[0], decode));
   EXPECT_EQ(decode.calls, 2);
+
+  // What is left to decode, in stream order: neither a held frame nor one
+  // that failed, and nothing once every frame has been tried.
+  EXPECT_EQ(NextToDecode(frames), std::optional<std::size_t>(2));
+  EXPECT_TRUE(PrepareFrame(frames[2], decode));
+  EXPECT_EQ(NextToDecode(frames), std::nullopt);
 
   // Frames in front of the first that decodes are left out; none decoding
   // leaves nothing.

@@ -201,6 +201,39 @@ TEST(ModalLoop, IdleWorkRunsInPiecesOnlyWhileNothingWaitsAndStopsWhenDone) {
   EXPECT_FALSE(app.m_idleWork);
 }
 
+TEST(ModalLoop, OwnersIdleWorkRunsFirstEachUntilDoneThrownOrRemoved) {
+  CWinApp app;
+  TestDialog dialog;
+  std::string order;
+  const int first = 0, second = 0, removed = 0;
+  app.AddIdleWork(&first, [&] {
+    order += 'a';
+    return order.size() < 3;
+  });
+  app.AddIdleWork(&second, [&]() -> bool {
+    order += 'b';
+    if (order.size() > 4) throw std::runtime_error("idle failure");
+    return true;
+  });
+  app.AddIdleWork(&removed, [&] {
+    order += 'x';
+    return false;
+  });
+  app.RemoveIdleWork(&removed);
+  app.m_idleWork = [&] {
+    order += 'c';
+    dialog.PostMessage(WM_APP);
+    return false;
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(5); };
+  auto previous = velkor::trace::setSink([](std::u16string_view) {});
+  EXPECT_EQ(dialog.DoModal(), 5);
+  velkor::trace::setSink(previous);
+  EXPECT_EQ(order, "aaabbc");
+  EXPECT_FALSE(app.HasIdleWork(&first));
+  EXPECT_FALSE(app.HasIdleWork(&second)) << "dropped when it threw";
+}
+
 TEST(Boundaries, IdleWorkThatThrowsIsTracedAndDropped) {
   CWinApp app;
   TestDialog dialog;

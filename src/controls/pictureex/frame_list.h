@@ -1,9 +1,8 @@
 // The animation's frame list: every frame the GIF reader cut out of the
 // stream, in stream order. A load decodes only the first, which the first
-// paint shows; the others are decoded later, each once (when the window has
-// nothing else to do, or when its turn comes if that is sooner), from where
-// its blocks lie in the control's copy of the stream. The decoder (the
-// system's picture decoder on Windows) is passed in as a function of the
+// paint shows; the others are decoded later, each once and in stream order,
+// from where its blocks lie in the control's copy of the stream. The decoder
+// (the system's picture decoder on Windows) is passed in as a function of the
 // frame's slice that returns the picture, or null when the frame stream does
 // not decode.
 #pragma once

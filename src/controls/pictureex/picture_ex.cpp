@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "controls/pictureex/frame_schedule.h"
@@ -339,8 +340,31 @@ void CPictureEx::ListAnimation(const std::uint8_t* data, DWORD dwSize) {
   }
   GifReader reader(m_gifStream.data(), m_gifStream.size());
   m_vecFrames = ListFrames<IPicture>(reader);
-  if (!DecodeFirstFrame(m_vecFrames, [this](const GifFrameSlice& slice) { return DecodeFrame(slice); }))
+  if (!DecodeFirstFrame(m_vecFrames, [this](const GifFrameSlice& slice) { return DecodeFrame(slice); })) {
     std::vector<std::uint8_t>().swap(m_gifStream);
+    return;
+  }
+  // The others are decoded while the window's loop waits for input. Without
+  // an application (or the memory to list the work) they are decoded when
+  // the worker asks for them.
+  if (fw::CWinApp* app = fw::AfxGetApp()) {
+    try {
+      app->AddIdleWork(this, [this] { return DecodeNextWhileIdle(); });
+    } catch (const std::bad_alloc&) {
+    }
+  }
+}
+
+bool CPictureEx::DecodeNextWhileIdle() {
+  std::optional<std::size_t> next;
+  {
+    CanvasLock lock(m_csFrames);
+    next = NextToDecode(m_vecFrames);
+  }
+  if (!next) return false;
+  DecodeAhead(static_cast<std::uint32_t>(*next));
+  CanvasLock lock(m_csFrames);
+  return NextToDecode(m_vecFrames).has_value();
 }
 
 IPicture* CPictureEx::DecodeFrame(const GifFrameSlice& slice) const {
@@ -408,6 +432,11 @@ void CPictureEx::OnDecodeAhead(WPARAM index, LPARAM run) {
   // A request of a stopped run is awaited by nobody, and may be for a
   // picture loaded since.
   if (static_cast<UINT>(run) != m_nRun.load() || index >= m_vecFrames.size()) return;
+  // While the idle work decodes the frames, the request is left to it: this
+  // message may be dispatched by a loop nested in other code that holds a
+  // screen DC, and a second one taken then stays in the window system's DC
+  // cache for good.
+  if (const fw::CWinApp* app = fw::AfxGetApp(); app != nullptr && app->HasIdleWork(this)) return;
   DecodeAhead(static_cast<std::uint32_t>(index));
 }
 
@@ -447,6 +476,7 @@ BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
 void CPictureEx::FreePicture() {
   // The worker has ended before anything it reads is touched.
   StopAnimation();
+  if (fw::CWinApp* app = fw::AfxGetApp()) app->RemoveIdleWork(this);
   if (m_pStill != nullptr) {
     m_pStill->Release();
     m_pStill = nullptr;

@@ -5,15 +5,16 @@
 // off-screen canvas (a memory DC of the picture's size) and the paint handler
 // only copies that canvas to the screen.
 //
-// A load decodes only the first frame, which the first paint shows. Every
-// other frame is decoded from the control's copy of the GIF while the frame
-// before it is shown for the first time: once the worker has drawn a frame
-// it asks for the next one, and the window's thread decodes it (the system's
-// decoder may take a DC of the screen, which belongs there) and keeps it.
-// Each frame is decoded once: decoded again at every pass, frames would keep
-// taking screen DCs for as long as the animation plays, and those taken
-// while another thread holds one make the window system's shared DC cache
-// grow for good.
+// A load decodes only the first frame, which the first paint shows. The
+// others are decoded from the control's copy of the GIF on the window's
+// thread, each once, and kept: while the application's modal loop waits for
+// input, as its idle work; without an application, when the worker asks for
+// the next frame. The system's decoder takes a DC of the screen (Wine's does,
+// for every frame). Taken while another one is held (by another thread, or by
+// code that runs a message loop nested inside it), such a DC stays in the
+// window system's DC cache for good; the modal loop's idle moments are the
+// one place where neither can be the case. Decoded again at every pass, the
+// frames would take those DCs for as long as the animation plays.
 //
 // Threads: everything here runs on the thread that owns the control's window,
 // except the worker. The worker and that thread share the canvas, the save DC
@@ -109,6 +110,9 @@ class CPictureEx : public fw::CStatic {
   // thread, or decoded at once without a window. False when the frame is
   // known not to decode.
   bool AskFor(std::uint32_t index);
+  // One piece of the application's idle work: decodes the first frame still
+  // to be decoded; false once none is left.
+  bool DecodeNextWhileIdle();
   // Decodes the frame unless it holds a picture or failed before, and
   // signals m_hFrameReady.
   void DecodeAhead(std::uint32_t index);
