@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "controls/pictureex/frame_schedule.h"
 #include "engine/trace.h"
@@ -135,39 +136,29 @@ class CPictureEx::Player final : public AnimationCanvas {
 
   void SaveArea(const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    c_.FreeSave();
     const int cx = area.right - area.left;
     const int cy = area.bottom - area.top;
-    HDC dc = ::CreateCompatibleDC(c_.m_hCanvasDC);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(c_.m_hCanvasDC, cx, cy);
-    if (dc == nullptr || bitmap == nullptr) {
-      // Half a save cannot be restored: free what was made and keep none.
-      if (dc != nullptr) ::DeleteDC(dc);
-      if (bitmap != nullptr) ::DeleteObject(bitmap);
-      return;
-    }
-    c_.m_hSavePrevBitmap = static_cast<HBITMAP>(::SelectObject(dc, bitmap));
-    ::BitBlt(dc, 0, 0, cx, cy, c_.m_hCanvasDC, area.left, area.top, SRCCOPY);
-    c_.m_hSaveDC = dc;
-    c_.m_hSaveBitmap = bitmap;
+    // Half a save cannot be restored: Create keeps nothing unless it made both.
+    if (!c_.m_save.Create(c_.m_canvas.get(), cx, cy)) return;
+    ::BitBlt(c_.m_save.get(), 0, 0, cx, cy, c_.m_canvas.get(), area.left, area.top, SRCCOPY);
   }
 
   bool HasSavedArea() const override {
     CanvasLock lock(c_.m_csCanvas);
-    return c_.m_hSaveDC != nullptr;
+    return static_cast<bool>(c_.m_save);
   }
 
   void RestoreSavedArea(const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    if (c_.m_hSaveDC == nullptr) return;
-    ::BitBlt(c_.m_hCanvasDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
-             c_.m_hSaveDC, 0, 0, SRCCOPY);
-    c_.FreeSave();
+    if (!c_.m_save) return;
+    ::BitBlt(c_.m_canvas.get(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+             c_.m_save.get(), 0, 0, SRCCOPY);
+    c_.m_save.reset();
   }
 
   bool RenderFrame(std::uint32_t index, const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    return RenderWhole(c_.m_vecFrames[index].picture, c_.m_hCanvasDC, area.left, area.top,
+    return RenderWhole(c_.m_vecFrames[index].picture, c_.m_canvas.get(), area.left, area.top,
                        area.right - area.left, area.bottom - area.top);
   }
 
@@ -221,31 +212,27 @@ BOOL CPictureEx::Load(LPCWSTR szFileName) {
     return FALSE;
   }
   const DWORD size = static_cast<DWORD>(length.QuadPart);
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
-  if (block == nullptr) {
+  const fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+  if (!block) {
     trace::emit(kFileAllocError);
     return FALSE;
   }
-  void* bytes = ::GlobalLock(block);
+  void* bytes = ::GlobalLock(block.get());
   if (bytes == nullptr) {
     trace::emit(kFileLockError);
-    ::GlobalFree(block);
     return FALSE;
   }
   // A read that fails or stops short would leave part of the block undefined;
   // both count as a failed read.
   DWORD read = 0;
   const BOOL readOk = ::ReadFile(file.get(), bytes, size, &read, nullptr);
-  ::GlobalUnlock(block);
+  ::GlobalUnlock(block.get());
   if (!readOk || read != size) {
     trace::emit(Text(kFileReadError, szFileName));
-    ::GlobalFree(block);
     return FALSE;
   }
   file.reset();
-  const BOOL loaded = Load(block, size);
-  ::GlobalFree(block);
-  return loaded;
+  return Load(block.get(), size);
 }
 
 BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
@@ -257,28 +244,23 @@ BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
     trace::emit(ResourceNameForTrace(szResourceName));
     return FALSE;
   }
+  // A loaded resource is part of the module's image: nothing frees it.
   const DWORD size = ::SizeofResource(module, info);
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
-  if (block == nullptr) {
+  const fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+  if (!block) {
     trace::emit(kResourceAllocError);
-    ::FreeResource(resource);
     return FALSE;
   }
-  void* target = ::GlobalLock(block);
+  void* target = ::GlobalLock(block.get());
   const void* source = ::LockResource(resource);
   if (target == nullptr || source == nullptr) {
     trace::emit(kResourceLockError);
-    if (target != nullptr) ::GlobalUnlock(block);
-    ::GlobalFree(block);
-    ::FreeResource(resource);
+    if (target != nullptr) ::GlobalUnlock(block.get());
     return FALSE;
   }
   std::memcpy(target, source, size);
-  ::FreeResource(resource);
-  ::GlobalUnlock(block);
-  const BOOL loaded = Load(block, size);
-  ::GlobalFree(block);
-  return loaded;
+  ::GlobalUnlock(block.get());
+  return Load(block.get(), size);
 }
 
 BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
@@ -318,15 +300,12 @@ BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
 }
 
 BOOL CPictureEx::LoadStill(HGLOBAL hGlobal, DWORD dwSize) {
-  IStream* stream = nullptr;
-  if (FAILED(::CreateStreamOnHGlobal(hGlobal, FALSE, &stream))) return FALSE;
-  const HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(dwSize), FALSE, IID_IPicture,
-                                      reinterpret_cast<void**>(&m_pStill));
-  stream->Release();
-  if (FAILED(hr)) {
-    m_pStill = nullptr;
+  fw::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(hGlobal, FALSE, stream.put()))) return FALSE;
+  fw::ComPtr<IPicture> picture;
+  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(dwSize), FALSE, IID_IPicture, picture.put_void())))
     return FALSE;
-  }
+  m_pStill = std::move(picture);
   return TRUE;
 }
 
@@ -370,24 +349,19 @@ bool CPictureEx::DecodeNextWhileIdle() {
 IPicture* CPictureEx::DecodeFrame(const GifFrameSlice& slice) const {
   const GifReader reader(m_gifStream.data(), m_gifStream.size());
   const std::uint32_t length = reader.FrameStreamLength(slice);
-  // Movable, as CreateStreamOnHGlobal requires; the stream frees it.
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, length);
-  if (block == nullptr) return nullptr;
-  void* bytes = ::GlobalLock(block);
+  // Movable, as CreateStreamOnHGlobal requires.
+  fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, length));
+  if (!block) return nullptr;
+  void* bytes = ::GlobalLock(block.get());
   const bool written = bytes != nullptr && reader.WriteFrameStream(slice, static_cast<std::uint8_t*>(bytes));
-  if (bytes != nullptr) ::GlobalUnlock(block);
-  IStream* stream = nullptr;
-  if (!written || FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
-    ::GlobalFree(block);
+  if (bytes != nullptr) ::GlobalUnlock(block.get());
+  fw::ComPtr<IStream> stream;
+  if (!written || FAILED(::CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return nullptr;
+  block.release();  // the stream frees it now
+  fw::ComPtr<IPicture> picture;
+  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(length), FALSE, IID_IPicture, picture.put_void())))
     return nullptr;
-  }
-  IPicture* picture = nullptr;
-  if (FAILED(::OleLoadPicture(stream, static_cast<LONG>(length), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(&picture)))) {
-    picture = nullptr;
-  }
-  stream->Release();
-  return picture;
+  return picture.release();
 }
 
 bool CPictureEx::AskFor(std::uint32_t index) {
@@ -413,15 +387,15 @@ void CPictureEx::DecodeAhead(std::uint32_t index) {
     wanted = frame.picture == nullptr && !frame.undecodable;
     slice = frame.Slice();
   }
-  IPicture* const picture = wanted ? DecodeFrame(slice) : nullptr;
+  fw::ComPtr<IPicture> picture;
+  if (wanted) picture.reset(DecodeFrame(slice));
   {
     CanvasLock lock(m_csFrames);
     TFrame<IPicture>& frame = m_vecFrames[index];
+    // Made twice, the first one stays and this one is released.
     if (wanted && frame.picture == nullptr && !frame.undecodable) {
-      frame.picture = picture;
-      frame.undecodable = picture == nullptr;
-    } else if (picture != nullptr) {
-      picture->Release();  // made twice: the first one stays
+      frame.undecodable = !picture;
+      frame.picture = picture.release();
     }
     if (m_nAsked == index) m_nAsked = kNoneAsked;
   }
@@ -455,20 +429,10 @@ BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
   fw::ClientDC windowDc(m_hWnd);
   if (windowDc.get() == nullptr) return FALSE;
   CanvasLock lock(m_csCanvas);
-  m_hCanvasDC = ::CreateCompatibleDC(windowDc.get());
-  if (m_hCanvasDC == nullptr) return FALSE;
-  // Compatible with the window, not with the memory DC (which would make it
-  // monochrome).
-  m_hCanvasBitmap = ::CreateCompatibleBitmap(windowDc.get(), cx, cy);
-  if (m_hCanvasBitmap == nullptr) {
-    ::DeleteDC(m_hCanvasDC);
-    m_hCanvasDC = nullptr;
-    return FALSE;
-  }
-  m_hCanvasPrevBitmap = static_cast<HBITMAP>(::SelectObject(m_hCanvasDC, m_hCanvasBitmap));
+  if (!m_canvas.Create(windowDc.get(), cx, cy)) return FALSE;
   m_crBack = kWhite;
   const RECT all{0, 0, cx, cy};
-  ::FillRect(m_hCanvasDC, &all, kCanvasFillBrush);
+  ::FillRect(m_canvas.get(), &all, kCanvasFillBrush);
   m_bReady = TRUE;
   return TRUE;
 }
@@ -477,17 +441,14 @@ void CPictureEx::FreePicture() {
   // The worker has ended before anything it reads is touched.
   StopAnimation();
   if (fw::CWinApp* app = fw::AfxGetApp()) app->RemoveIdleWork(this);
-  if (m_pStill != nullptr) {
-    m_pStill->Release();
-    m_pStill = nullptr;
-  }
+  m_pStill.reset();
   for (TFrame<IPicture>& frame : m_vecFrames) ReleasePicture(frame);
   m_vecFrames.clear();
   std::vector<std::uint8_t>().swap(m_gifStream);
   {
     CanvasLock lock(m_csCanvas);
-    FreeCanvas();
-    FreeSave();
+    m_save.reset();
+    m_canvas.reset();
     m_crBack = kWhite;
   }
   ::SetRectEmpty(&m_rcPaint);
@@ -495,26 +456,6 @@ void CPictureEx::FreePicture() {
   m_bStopRequest = FALSE;
   m_bGif = FALSE;
   m_nFrame = 0;
-}
-
-void CPictureEx::FreeCanvas() {
-  if (m_hCanvasDC == nullptr) return;
-  ::SelectObject(m_hCanvasDC, m_hCanvasPrevBitmap);
-  ::DeleteDC(m_hCanvasDC);
-  ::DeleteObject(m_hCanvasBitmap);
-  m_hCanvasDC = nullptr;
-  m_hCanvasBitmap = nullptr;
-  m_hCanvasPrevBitmap = nullptr;
-}
-
-void CPictureEx::FreeSave() {
-  if (m_hSaveDC == nullptr) return;
-  ::SelectObject(m_hSaveDC, m_hSavePrevBitmap);
-  ::DeleteDC(m_hSaveDC);
-  ::DeleteObject(m_hSaveBitmap);
-  m_hSaveDC = nullptr;
-  m_hSaveBitmap = nullptr;
-  m_hSavePrevBitmap = nullptr;
 }
 
 // ---- Drawing and the worker --------------------------------------------------
@@ -544,11 +485,11 @@ BOOL CPictureEx::Draw() {
     ::ResumeThread(worker);
     return TRUE;
   }
-  if (m_pStill != nullptr) {
+  if (m_pStill) {
     bool drawn;
     {
       CanvasLock lock(m_csCanvas);
-      drawn = RenderWhole(m_pStill, m_hCanvasDC, 0, 0, m_szPicture.cx, m_szPicture.cy);
+      drawn = RenderWhole(m_pStill.get(), m_canvas.get(), 0, 0, m_szPicture.cx, m_szPicture.cy);
     }
     if (drawn) {
       if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -598,10 +539,8 @@ void CPictureEx::StopAnimation() {
 }
 
 void CPictureEx::FillCanvas(const RECT& rc) {
-  HBRUSH brush = ::CreateSolidBrush(m_crBack);
-  if (brush == nullptr) return;
-  ::FillRect(m_hCanvasDC, &rc, brush);
-  ::DeleteObject(brush);
+  const fw::UniqueBrush brush(::CreateSolidBrush(m_crBack));
+  if (brush) ::FillRect(m_canvas.get(), &rc, brush.get());
 }
 
 void CPictureEx::SetBackColor(COLORREF cr) {
@@ -622,12 +561,12 @@ void CPictureEx::OnDestroy() { StopAnimation(); }
 void CPictureEx::OnPaint() {
   fw::PaintDC dc(m_hWnd);
   CanvasLock lock(m_csCanvas);
-  if (m_hCanvasDC == nullptr) return;
+  if (!m_canvas) return;
   if (m_rcPaint.right - m_rcPaint.left > 0) {
     ::BitBlt(dc.get(), 0, 0, m_rcPaint.right - m_rcPaint.left, m_rcPaint.bottom - m_rcPaint.top,
-             m_hCanvasDC, m_rcPaint.left, m_rcPaint.top, SRCCOPY);
+             m_canvas.get(), m_rcPaint.left, m_rcPaint.top, SRCCOPY);
   } else {
-    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_hCanvasDC, 0, 0, SRCCOPY);
+    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_canvas.get(), 0, 0, SRCCOPY);
   }
 }
 

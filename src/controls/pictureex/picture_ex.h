@@ -37,6 +37,7 @@
 #include "controls/pictureex/frame_list.h"
 #include "controls/pictureex/gif_reader.h"
 #include "framework/controls.h"
+#include "framework/gdi.h"
 #include "framework/handles.h"
 
 namespace velkor {
@@ -121,8 +122,6 @@ class CPictureEx : public fw::CStatic {
 
   // Under the canvas lock.
   void FillCanvas(const RECT& rc);
-  void FreeSave();
-  void FreeCanvas();
 
   RECT m_rcPaint{};
   SIZE m_szPicture{};
@@ -132,15 +131,13 @@ class CPictureEx : public fw::CStatic {
   std::atomic<BOOL> m_bRunning{FALSE};
   std::atomic<BOOL> m_bStopRequest{FALSE};
   BOOL m_bReady = FALSE;
-  HDC m_hCanvasDC = nullptr;
-  HDC m_hSaveDC = nullptr;
-  HBITMAP m_hSaveBitmap = nullptr;
-  HBITMAP m_hSavePrevBitmap = nullptr;
-  HBITMAP m_hCanvasBitmap = nullptr;
-  HBITMAP m_hCanvasPrevBitmap = nullptr;
+  // The off-screen canvas every frame is drawn on, and the canvas area a
+  // disposal-3 frame covers, saved for its restore.
+  fw::BitmapDC m_canvas;
+  fw::BitmapDC m_save;
   fw::UniqueHandle m_hWorker;
   fw::UniqueHandle m_hStopEvent;
-  IPicture* m_pStill = nullptr;
+  fw::ComPtr<IPicture> m_pStill;
   std::vector<TFrame<IPicture>> m_vecFrames;
   // The animation's GIF, which every frame is decoded from when its turn
   // comes; empty for a still picture.
