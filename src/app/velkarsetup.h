@@ -22,9 +22,10 @@ class CVelkarSetupApp : public fw::CWinApp {
   HANDLE m_hInstanceMutex = nullptr;
 };
 
-// What the start needs before any window: OLE for the pictures and the rich
-// text, the common controls, the rich-edit library. Libraries come from the
-// system directory only.
+// What the start needs before any window: COM for this thread (the
+// pictures' decoder) and the common controls (the main window's progress
+// bar). OLE proper and the rich-edit library are the licence page's and wait
+// for it (CTs).
 void InitSystemLibraries();
 
 }  // namespace velkor

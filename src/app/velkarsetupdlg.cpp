@@ -43,9 +43,9 @@ bool CVelkarSetupDlg::OnInitDialog() {
   UpdateWindow();
 
   Win32DialogSurface surface(*this, &m_fontText, &m_fontTitle, &m_fontLine);
-  wizard::applyMoves(surface, wizard::layout::mainCommon());
   const VersionRecord version = m_root->info().versionRecord();
-  wizard::applyMoves(surface, wizard::layout::mainForClass(wizard::layoutClass(version.major, version.minor)));
+  wizard::applyLayout(surface, wizard::layout::mainCommon(),
+                      wizard::layout::mainForClass(wizard::layoutClass(version.major, version.minor)));
 
   // The FangSong font an earlier installation may have left behind.
   ::AddFontResourceW(wide(fonts::installedFangSong()));

@@ -23,10 +23,38 @@ HINSTANCE AfxGetResourceHandle() noexcept {
 bool CWinApp::InitInstance() { return false; }
 
 bool CWinApp::RunIdleWork() noexcept {
+  if (!m_ownedIdleWork.empty()) {
+    const void* const owner = m_ownedIdleWork.front().first;
+    // A copy runs: the work may be removed or another added while it runs.
+    const std::function<bool()> work = CallAtBoundary(
+        L"idle work", [&] { return m_ownedIdleWork.front().second; }, [] { return std::function<bool()>(); });
+    const bool more = work && CallAtBoundary(L"idle work", [&] { return work(); }, [] { return false; });
+    if (!more) RemoveIdleWork(owner);
+    return true;
+  }
   if (!m_idleWork) return false;
   const bool more = CallAtBoundary(L"idle work", [&] { return m_idleWork(); }, [] { return false; });
   if (!more) m_idleWork = nullptr;
   return more;
+}
+
+void CWinApp::AddIdleWork(const void* owner, std::function<bool()> work) {
+  RemoveIdleWork(owner);
+  m_ownedIdleWork.emplace_back(owner, std::move(work));
+}
+
+void CWinApp::RemoveIdleWork(const void* owner) noexcept {
+  for (auto it = m_ownedIdleWork.begin(); it != m_ownedIdleWork.end(); ++it) {
+    if (it->first != owner) continue;
+    m_ownedIdleWork.erase(it);
+    return;
+  }
+}
+
+bool CWinApp::HasIdleWork(const void* owner) const noexcept {
+  for (const auto& entry : m_ownedIdleWork)
+    if (entry.first == owner) return true;
+  return false;
 }
 
 HICON CWinApp::LoadIcon(UINT id) const noexcept {

@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/wnd.h"
 
@@ -39,8 +41,20 @@ class CWinApp {
   // empty (the window painted, no input waiting); each call does one piece
   // and returns whether more remains. Cleared once it is done or throws.
   std::function<bool()> m_idleWork;
-  // One piece of m_idleWork; false when there is none (left) to do.
+  // One piece of idle work, the owners' first (theirs are short pieces that
+  // the screen waits for), then m_idleWork's; false when there is none (left)
+  // to do.
   bool RunIdleWork() noexcept;
+
+  // Idle work of other objects (a picture's frames still to decode), taken in
+  // the same pieces and dropped the same way; one work per owner, which the
+  // owner removes before it goes. Throws std::bad_alloc when it cannot be held.
+  void AddIdleWork(const void* owner, std::function<bool()> work);
+  void RemoveIdleWork(const void* owner) noexcept;
+  bool HasIdleWork(const void* owner) const noexcept;
+
+ private:
+  std::vector<std::pair<const void*, std::function<bool()>>> m_ownedIdleWork;
 };
 
 // The one application object, or null before it is constructed.

@@ -1,9 +1,13 @@
-// Owning GDI objects with the names the dialogs use. Each owns at most one
-// object and frees it in DeleteObject or its destructor; a handle obtained from
-// one of them and given to a control is borrowed.
+// Owning GDI objects with the names the dialogs use, and an off-screen DC
+// with its bitmap. Each owns at most one object and frees it in DeleteObject
+// (reset) or its destructor; a handle obtained from one of them and given to a
+// control is borrowed.
 #pragma once
 
 #include <windows.h>
+
+#include <optional>
+#include <utility>
 
 #include "framework/handles.h"
 
@@ -43,20 +47,38 @@ class CBrush {
   UniqueBrush brush_;
 };
 
-class CBitmap {
+// A memory DC with a bitmap of its own selected into it for its whole life.
+// Freed in the order GDI wants: the DC's first bitmap put back, the DC
+// deleted, then the bitmap.
+class BitmapDC {
  public:
-  bool LoadBitmap(HINSTANCE instance, UINT id) noexcept {
-    bitmap_.reset(::LoadBitmapW(instance, MAKEINTRESOURCEW(id)));
-    return static_cast<bool>(bitmap_);
+  // A DC and a cx x cy bitmap, both compatible with `like` (a memory DC's
+  // own bitmap would be monochrome). False, holding nothing, when either
+  // cannot be made.
+  bool Create(HDC like, int cx, int cy) noexcept {
+    reset();
+    UniqueMemoryDc dc(::CreateCompatibleDC(like));
+    if (!dc) return false;
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(like, cx, cy));
+    if (!bitmap) return false;
+    bitmap_ = std::move(bitmap);
+    dc_ = std::move(dc);
+    selected_.emplace(dc_.get(), bitmap_.get());
+    return true;
   }
-  void Attach(HBITMAP bitmap) noexcept { bitmap_.reset(bitmap); }
-  HBITMAP Detach() noexcept { return bitmap_.release(); }
-  void DeleteObject() noexcept { bitmap_.reset(); }
-  HBITMAP GetSafeHandle() const noexcept { return bitmap_.get(); }
-  operator HBITMAP() const noexcept { return bitmap_.get(); }
+  void reset() noexcept {
+    selected_.reset();
+    dc_.reset();
+    bitmap_.reset();
+  }
+  HDC get() const noexcept { return dc_.get(); }
+  explicit operator bool() const noexcept { return static_cast<bool>(dc_); }
 
  private:
+  // Destroyed in reverse order: the selection first, the bitmap last.
   UniqueBitmap bitmap_;
+  UniqueMemoryDc dc_;
+  std::optional<SelectGuard> selected_;
 };
 
 }  // namespace velkor::fw

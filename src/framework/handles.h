@@ -1,10 +1,11 @@
-// Owning wrappers for Win32 handles. Each release function gets its own type
-// and the invalid value is part of the type: a kernel handle is invalid when
-// null, a file or find handle when INVALID_HANDLE_VALUE. Borrowed handles stay
+// Owning wrappers for Win32 handles and COM references. Each release function
+// gets its own type and the invalid value is part of the type: a kernel handle
+// is invalid when null, a file or find handle when INVALID_HANDLE_VALUE. Borrowed handles stay
 // raw (HWND, HFONT given to a control); only these types free anything.
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <utility>
 
@@ -74,15 +75,10 @@ struct MemoryDc {
   static pointer invalid() noexcept { return nullptr; }
   static void close(pointer h) noexcept { ::DeleteDC(h); }
 };
-struct Icon {
-  using pointer = HICON;
+struct GlobalMemory {
+  using pointer = HGLOBAL;
   static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DestroyIcon(h); }
-};
-struct Module {
-  using pointer = HMODULE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::FreeLibrary(h); }
+  static void close(pointer h) noexcept { ::GlobalFree(h); }
 };
 }  // namespace traits
 
@@ -93,8 +89,43 @@ using UniqueFont = UniqueAny<traits::GdiObject<HFONT>>;
 using UniqueBrush = UniqueAny<traits::GdiObject<HBRUSH>>;
 using UniqueBitmap = UniqueAny<traits::GdiObject<HBITMAP>>;
 using UniqueMemoryDc = UniqueAny<traits::MemoryDc>;
-using UniqueIcon = UniqueAny<traits::Icon>;
-using UniqueModule = UniqueAny<traits::Module>;
+using UniqueGlobal = UniqueAny<traits::GlobalMemory>;
+
+// One reference to a COM object, released at scope end. put() and
+// put_void() serve as out-parameters of the calls that make one.
+template <class Interface>
+class ComPtr {
+ public:
+  ComPtr() noexcept = default;
+  ~ComPtr() { reset(); }
+  ComPtr(ComPtr&& other) noexcept : p_(other.release()) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+
+  Interface* get() const noexcept { return p_; }
+  Interface* operator->() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+
+  // Releases the held reference (if any) and takes over `p`'s.
+  void reset(Interface* p = nullptr) noexcept {
+    Interface* old = std::exchange(p_, p);
+    if (old != nullptr) old->Release();
+  }
+  // Gives the reference up without releasing it.
+  Interface* release() noexcept { return std::exchange(p_, nullptr); }
+  Interface** put() noexcept {
+    reset();
+    return &p_;
+  }
+  void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+
+ private:
+  Interface* p_ = nullptr;
+};
 
 // A DC borrowed from a window (GetDC / ReleaseDC).
 class ClientDC {

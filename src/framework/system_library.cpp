@@ -1,5 +1,7 @@
 #include "framework/system_library.h"
 
+#include <ole2.h>
+
 namespace velkor::fw {
 
 void RestrictLibrarySearch() noexcept {
@@ -32,6 +34,16 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept {
   } catch (...) {
     return nullptr;
   }
+}
+
+bool AfxInitRichEdit() noexcept {
+  static const bool loaded = LoadSystemLibrary(L"riched32.dll") != nullptr;
+  return loaded;
+}
+
+bool AfxOleInit() noexcept {
+  static const bool initialised = SUCCEEDED(::OleInitialize(nullptr));
+  return initialised;
 }
 
 }  // namespace velkor::fw

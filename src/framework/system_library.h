@@ -21,6 +21,14 @@ std::wstring SystemDirectory();
 // the rest of the process (window classes and asynchronous sounds live in it).
 HMODULE LoadSystemLibrary(const wchar_t* fileName) noexcept;
 
+// The rich-edit library (its "RICHEDIT" class), loaded on the first call from
+// the system directory and kept; false when it cannot be loaded.
+bool AfxInitRichEdit() noexcept;
+
+// OLE for the calling thread, initialised on the first call and kept for the
+// process; false when that failed.
+bool AfxOleInit() noexcept;
+
 // A function of <system directory>\<fileName>, looked up by name on first use;
 // null when either is missing. For libraries that must not be linked at load
 // time: a load-time import's own dependencies are resolved before the search

@@ -33,9 +33,9 @@ bool CExit::OnInitDialog() {
 
   PlaceOverMainWindow(*this);
   Win32DialogSurface surface(*this, &m_fontText, nullptr, nullptr);
-  wizard::applyMoves(surface, wizard::layout::exitCommon());
   const VersionRecord version = m_info.versionRecord();
-  wizard::applyMoves(surface, wizard::layout::exitForClass(wizard::layoutClass(version.major, version.minor)));
+  wizard::applyLayout(surface, wizard::layout::exitCommon(),
+                      wizard::layout::exitForClass(wizard::layoutClass(version.major, version.minor)));
   KeepOnWorkArea(*this);
   wizard::applyExitFonts(surface);
 

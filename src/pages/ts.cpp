@@ -2,6 +2,7 @@
 
 #include "framework/app.h"
 #include "framework/controls.h"
+#include "framework/system_library.h"
 #include "pages/dialog_surface.h"
 #include "pages/exit.h"
 #include "resources/resource_ids.h"
@@ -13,6 +14,10 @@
 namespace velkor {
 
 CTs::CTs(SystemInfo& info) : fw::CDialog(IDD_TS), m_info(info) {
+  // The agreement's "RICHEDIT" control and its inline OLE pictures: set up
+  // with the first page rather than at the wizard's start.
+  fw::AfxOleInit();
+  fw::AfxInitRichEdit();
   m_brBackground.CreateSolidBrush(colorOf(wizard::kWhite));
   fw::CWinApp* app = fw::AfxGetApp();
   m_hIcon = app != nullptr ? app->LoadIcon(IDR_MAINFRAME) : nullptr;
@@ -43,9 +48,9 @@ bool CTs::OnInitDialog() {
 
   PlaceOverMainWindow(*this);
   Win32DialogSurface surface(*this, &m_fontText, &m_fontTitle, nullptr);
-  wizard::applyMoves(surface, wizard::layout::licenceCommon());
   const VersionRecord version = m_info.versionRecord();
-  wizard::applyMoves(surface, wizard::layout::licenceForClass(wizard::layoutClass(version.major, version.minor)));
+  wizard::applyLayout(surface, wizard::layout::licenceCommon(),
+                      wizard::layout::licenceForClass(wizard::layoutClass(version.major, version.minor)));
   KeepOnWorkArea(*this);
 
   ::SetDlgItemTextW(m_hWnd, IDOK, wide(m_logic.onInit()));

@@ -178,6 +178,35 @@ void applyMoves(DialogSurface& surface, const MoveTable& table) {
   for (const Move& move : table) surface.moveItem(move, table.dialogMove);
 }
 
+void applyLayout(DialogSurface& surface, const MoveTable& common, const MoveTable& forClass) {
+  Move dialog{ids::kDialog, 0, 0, 0, 0};
+  bool rows = false;
+  DialogMove how = DialogMove::kMoveWindow;
+  for (const MoveTable* table : {&common, &forClass}) {
+    for (const Move& move : *table) {
+      if (move.target != ids::kDialog) {
+        surface.moveItem(move, table->dialogMove);
+        continue;
+      }
+      rows = true;
+      how = table->dialogMove;
+      if (table->dialogMove == DialogMove::kMoveWindow) {
+        dialog.dx += move.dx;
+        dialog.dy += move.dy;
+      }
+      dialog.dw += move.dw;
+      dialog.dh += move.dh;
+    }
+  }
+  if (!rows) return;
+  // A resize alone cannot carry a move an earlier table made.
+  if (how == DialogMove::kResizeOnly && (dialog.dx != 0 || dialog.dy != 0)) {
+    surface.moveItem({ids::kDialog, dialog.dx, dialog.dy, 0, 0}, DialogMove::kMoveWindow);
+    dialog.dx = dialog.dy = 0;
+  }
+  surface.moveItem(dialog, how);
+}
+
 bool probeYahei(DialogSurface& surface) {
   return surface.fileExists(fonts::kYaheiTtf) || surface.fileExists(fonts::kYaheiTtc);
 }

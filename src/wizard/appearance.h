@@ -116,6 +116,16 @@ class DialogSurface {
 
 void applyMoves(DialogSurface& surface, const MoveTable& table);
 
+// A dialog's whole layout at its initialisation: the common table, then the
+// layout class's. The controls' rows are applied in that order; the dialog's
+// own rows, summed, as one move after them (its position only from tables
+// that move it, its size from both), carried out as the last table with such
+// a row says: a resize alone, unlike a move, also activates the window. Each
+// change of a top-level window's size costs a trip through the window
+// system, and the window, still hidden, ends where the rows one by one would
+// have left it.
+void applyLayout(DialogSurface& surface, const MoveTable& common, const MoveTable& forClass);
+
 // Yahei counts as present when "MSYH.TTF" or else "MSYH.TTC" is found in the
 // fixed font folder.
 bool probeYahei(DialogSurface& surface);

@@ -47,23 +47,57 @@ TEST(FrameWait, PlanOfAFrame) {
   EXPECT_EQ(CanvasArea({64, 48}), (FrameRect{0, 0, 64, 48}));
 }
 
-// Records every canvas operation as one line; stops after a given number of
-// waits (the stop flag is then set, as the window's thread would).
+// Records every drawing operation as one line (and, with logDecoding, every
+// decoding as well); stops after a given number of waits (the stop flag is
+// then set, as the window's thread would). It decodes at once where it is
+// asked to, as the control does when it has no window to decode on, and
+// keeps what it decoded; with askOnly, asking ahead decodes nothing and the
+// frame is made at its turn instead. Its clock moves only by decodeMs at each
+// decoding.
 class RecordingCanvas : public AnimationCanvas {
  public:
   std::vector<GifFrameInfo> frames;
-  std::vector<bool> pictures;  // per frame; true when not listed
+  std::vector<bool> pictures;  // per frame, whether it decodes; true when not listed
   std::vector<std::uint32_t> failedRenders;
   bool saveFails = false;
   int stopAfterWaits = 1 << 30;
   int stopAfterRenders = 1 << 30;
+  bool stopWhileAwaiting = false;  // a stop arrives while a frame is awaited
+  bool askOnly = false;
   bool stop = false;
   bool saved = false;
+  bool logDecoding = false;
+  std::uint32_t decodeMs = 0;
+  std::uint32_t now = 0;
+  std::vector<bool> held;   // per frame, a decoded picture
+  std::vector<bool> tried;  // per frame, decoded once
   std::vector<std::string> log;
+  static constexpr std::size_t kRunaway = 1000;
 
   std::uint32_t FrameCount() const override { return static_cast<std::uint32_t>(frames.size()); }
   GifFrameInfo Frame(std::uint32_t index) const override { return frames.at(index); }
-  bool HasPicture(std::uint32_t index) const override { return index >= pictures.size() || pictures[index]; }
+  bool PrepareFrame(std::uint32_t index) override {
+    Size();
+    if (held.at(index)) return true;
+    if (KnownToFail(index)) return false;
+    if (stopWhileAwaiting) {
+      stop = true;
+      return false;
+    }
+    return Decode(index);
+  }
+  bool PrepareAhead(std::uint32_t next) override {
+    Size();
+    if (KnownToFail(next)) return false;
+    if (held.at(next)) return true;
+    if (!askOnly) {
+      Decode(next);
+    } else if (logDecoding) {
+      log.push_back("ask " + std::to_string(next));
+    }
+    return true;
+  }
+  std::uint32_t Milliseconds() const override { return now; }
   bool StopRequested() const override { return stop; }
   void SaveArea(const FrameRect& area) override {
     log.push_back("save " + Rect(area));
@@ -83,7 +117,26 @@ class RecordingCanvas : public AnimationCanvas {
     return true;
   }
   void Invalidate() override { log.push_back("invalidate"); }
-  void FillBackground(const FrameRect& area) override { log.push_back("fill " + Rect(area)); }
+  void FillBackground(const FrameRect& area) override {
+    log.push_back("fill " + Rect(area));
+    if (log.size() > kRunaway) stop = true;  // a loop that never waits fails instead of hanging
+  }
+
+ private:
+  void Size() {
+    held.resize(frames.size());
+    tried.resize(frames.size());
+  }
+  bool Decodes(std::uint32_t index) const { return index >= pictures.size() || pictures[index]; }
+  bool KnownToFail(std::uint32_t index) const { return tried.at(index) && !Decodes(index); }
+  bool Decode(std::uint32_t index) {
+    tried.at(index) = true;
+    const bool decodes = Decodes(index);
+    if (logDecoding) log.push_back((decodes ? "decode " : "undecodable ") + std::to_string(index));
+    now += decodeMs;
+    held.at(index) = decodes;
+    return decodes;
+  }
   void WaitForStop(std::uint32_t ms) override {
     log.push_back("wait " + std::to_string(ms));
     if (--stopAfterWaits == 0) stop = true;
@@ -210,6 +263,89 @@ TEST(AnimationLoop, FailedSaveSkipsTheRestore) {
   AnimateFrames(canvas, nFrame, kPicture);
   EXPECT_THAT(canvas.log, ElementsAre("save 1,1,3,3", "render 0", "invalidate", "wait 100", "render 1", "invalidate",
                                       "wait 100"));
+}
+
+TEST(AnimationLoop, EachFrameIsDecodedOnceWhileTheOneBeforeItShows) {
+  RecordingCanvas canvas;
+  canvas.frames = {MakeFrame(0, 0, 20, 10, 10, 1), MakeFrame(0, 0, 20, 10, 6, 1)};
+  canvas.held = {true, false};  // the load decoded the first frame
+  canvas.logDecoding = true;
+  canvas.stopAfterWaits = 3;
+  std::uint32_t nFrame = 0;
+  AnimateFrames(canvas, nFrame, kPicture);
+  EXPECT_THAT(canvas.log, ElementsAre(
+      "render 0", "invalidate", "decode 1", "wait 100",
+      "render 1", "invalidate", "wait 60", "fill 0,0,20,10",
+      // the second pass decodes nothing
+      "render 0", "invalidate", "wait 100"));
+}
+
+TEST(AnimationLoop, TheTimeTheNextFrameTakesComesOutOfTheWait) {
+  for (const std::uint32_t decodeMs : {25u, 150u}) {
+    SCOPED_TRACE(decodeMs);
+    RecordingCanvas canvas;
+    canvas.frames = {MakeFrame(0, 0, 20, 10, 10, 1), MakeFrame(0, 0, 20, 10, 6, 1)};
+    canvas.held = {true, false};
+    canvas.decodeMs = decodeMs;
+    canvas.stopAfterWaits = 2;
+    std::uint32_t nFrame = 0;
+    AnimateFrames(canvas, nFrame, kPicture);
+    // 100 ms less 25, or nothing at all; frame 0, decoded by the load, costs
+    // frame 1 nothing.
+    const std::vector<std::string> waits =
+        decodeMs == 25 ? std::vector<std::string>{"wait 75", "wait 60"} : std::vector<std::string>{"wait 0", "wait 60"};
+    EXPECT_THAT(canvas.log, ElementsAre("render 0", "invalidate", waits[0], "render 1", "invalidate", waits[1]));
+  }
+}
+
+TEST(AnimationLoop, AFrameFoundNotToDecodeIsNeverAskedForAgain) {
+  RecordingCanvas canvas;
+  canvas.frames = {MakeFrame(0, 0, 20, 10, 10, 0), MakeFrame(0, 0, 5, 5, 50, 2), MakeFrame(0, 0, 20, 10, 20, 0)};
+  canvas.pictures = {true, false, true};
+  canvas.held = {true, false, false};
+  canvas.logDecoding = true;
+  canvas.stopAfterWaits = 3;
+  std::uint32_t nFrame = 0;
+  AnimateFrames(canvas, nFrame, kPicture);
+  EXPECT_THAT(canvas.log, ElementsAre(
+      "render 0", "invalidate", "undecodable 1", "wait 100",
+      // passed over unseen; the frame after it is made at its turn
+      "decode 2", "render 2", "invalidate", "wait 200", "fill 0,0,20,10",
+      // the next pass tries it no more
+      "render 0", "invalidate", "wait 100"));
+}
+
+TEST(AnimationLoop, AFrameNotReadyAtItsTurnIsAwaitedAndAStopThenLeavesItsTurn) {
+  RecordingCanvas canvas;
+  canvas.frames = {MakeFrame(0, 0, 4, 4, 10, 2), MakeFrame(0, 0, 20, 10, 10, 0)};
+  canvas.held = {true, false};
+  canvas.askOnly = true;
+  canvas.logDecoding = true;
+  canvas.stopAfterWaits = 2;
+  std::uint32_t nFrame = 0;
+  AnimateFrames(canvas, nFrame, kPicture);
+  EXPECT_THAT(canvas.log, ElementsAre("fill 0,0,4,4", "render 0", "invalidate", "ask 1", "wait 100", "fill 0,0,4,4",
+                                      "decode 1", "render 1", "invalidate", "wait 100"));
+
+  canvas.log.clear();
+  canvas.held = {true, false};
+  canvas.stop = false;
+  canvas.stopAfterWaits = 1 << 30;
+  canvas.stopWhileAwaiting = true;
+  nFrame = 0;
+  AnimateFrames(canvas, nFrame, kPicture);
+  EXPECT_THAT(canvas.log, ElementsAre("fill 0,0,4,4", "render 0", "invalidate", "ask 1", "wait 100", "fill 0,0,4,4"));
+  EXPECT_EQ(nFrame, 1u) << "frame 1 is still to be shown";
+}
+
+TEST(AnimationLoop, WhenNoFrameDecodesEveryPassStillWaits) {
+  RecordingCanvas canvas;
+  canvas.frames = {MakeFrame(0, 0, 20, 10, 10, 0), MakeFrame(0, 0, 20, 10, 10, 0)};
+  canvas.pictures = {false, false};
+  canvas.stopAfterWaits = 2;
+  std::uint32_t nFrame = 0;
+  AnimateFrames(canvas, nFrame, kPicture);
+  EXPECT_THAT(canvas.log, ElementsAre("fill 0,0,20,10", "wait 100", "fill 0,0,20,10", "wait 100"));
 }
 
 TEST(AnimationLoop, OutOfRangeFrameIndexRestartsAndEmptyListDoesNothing) {

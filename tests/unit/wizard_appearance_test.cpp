@@ -268,6 +268,47 @@ TEST(Layout, OnlyTheMainWindowsClassTableResizesTheDialogWithoutMovingIt) {
   EXPECT_EQ(s.log.size(), 4u);
 }
 
+TEST(Layout, ALayoutMovesTheControlsRowByRowAndTheDialogOnceByTheTablesSum) {
+  struct Dialog {
+    const char* name;
+    MoveTable (*common)();
+    MoveTable (*forClass)(LayoutClass);
+  };
+  for (const Dialog& d : {Dialog{"main", layout::mainCommon, layout::mainForClass},
+                          Dialog{"licence", layout::licenceCommon, layout::licenceForClass},
+                          Dialog{"exit", layout::exitCommon, layout::exitForClass}}) {
+    for (LayoutClass c : {LayoutClass::k62, LayoutClass::k51, LayoutClass::kOther}) {
+      SCOPED_TRACE(std::string(d.name) + " " + std::to_string(static_cast<int>(c)));
+      RecordingSurface rows, layout;
+      for (const MoveTable& t : {d.common(), d.forClass(c)}) applyMoves(rows, t);
+      applyLayout(layout, d.common(), d.forClass(c));
+      std::vector<std::u16string> controls;
+      for (const std::u16string& line : rows.log)
+        if (line.rfind(u"move 0 ", 0) != 0) controls.push_back(line);
+      ASSERT_EQ(layout.log.size(), controls.size() + 1);
+      EXPECT_EQ(std::vector<std::u16string>(layout.log.begin(), layout.log.end() - 1), controls);
+      // Carried out as the class table's dialog row, which decides whether
+      // the hidden window is activated.
+      const Rect net = netMoves(d.common(), d.forClass(c)).at(0);
+      const bool resizeOnly = d.forClass(c).dialogMove == DialogMove::kResizeOnly;
+      EXPECT_EQ(layout.log.back(), u"move 0 " + num(net.left) + u" " + num(net.top) + u" " + num(net.width) + u" " +
+                                       num(net.height) + (resizeOnly ? u" size" : u""));
+    }
+  }
+  RecordingSurface main;
+  applyLayout(main, layout::mainCommon(), layout::mainForClass(LayoutClass::k62));
+  EXPECT_EQ(main.log.back(), u"move 0 0 0 0 16 size") << "7 + 9 higher, where it stands";
+  // A table that moves the dialog before one that only resizes it.
+  const Move moved[] = {{0, 5, -4, 0, 2}};
+  const Move resized[] = {{0, 0, 0, 1, 3}};
+  RecordingSurface both;
+  applyLayout(both, {moved, 1, DialogMove::kMoveWindow}, {resized, 1, DialogMove::kResizeOnly});
+  EXPECT_EQ(both.log, (std::vector<std::u16string>{u"move 0 5 -4 0 0", u"move 0 0 0 1 5 size"}));
+  RecordingSurface licence;
+  applyLayout(licence, layout::licenceCommon(), layout::licenceForClass(LayoutClass::k51));
+  EXPECT_EQ(licence.log.back(), u"move 0 0 -46 0 31");
+}
+
 TEST(Colours, StaticTextsAreDarkGreyAndOtherControlsKeepTheSystemsColours) {
   for (int id : {1002, 1003, 1004, 1005, 1012}) EXPECT_EQ(mainTextColour(id), (Rgb{65, 65, 65})) << id;
   for (int id : {1000, 1001, 1011, 1013, 1014, 1015, 1018}) EXPECT_FALSE(mainTextColour(id)) << id;

@@ -20,6 +20,7 @@
 #include "framework/gdi.h"
 #include "framework/handles.h"
 #include "framework/system_library.h"
+#include "lib/resource_counts.h"
 
 namespace {
 
@@ -199,6 +200,39 @@ TEST(ModalLoop, IdleWorkRunsInPiecesOnlyWhileNothingWaitsAndStopsWhenDone) {
   EXPECT_EQ(pieces, 5) << "no piece after the work said it was done";
   EXPECT_FALSE(ranWithMessageWaiting);
   EXPECT_FALSE(app.m_idleWork);
+}
+
+TEST(ModalLoop, OwnersIdleWorkRunsFirstEachUntilDoneThrownOrRemoved) {
+  CWinApp app;
+  TestDialog dialog;
+  std::string order;
+  const int first = 0, second = 0, removed = 0;
+  app.AddIdleWork(&first, [&] {
+    order += 'a';
+    return order.size() < 3;
+  });
+  app.AddIdleWork(&second, [&]() -> bool {
+    order += 'b';
+    if (order.size() > 4) throw std::runtime_error("idle failure");
+    return true;
+  });
+  app.AddIdleWork(&removed, [&] {
+    order += 'x';
+    return false;
+  });
+  app.RemoveIdleWork(&removed);
+  app.m_idleWork = [&] {
+    order += 'c';
+    dialog.PostMessage(WM_APP);
+    return false;
+  };
+  dialog.onApp = [](TestDialog& d) { d.EndDialog(5); };
+  auto previous = velkor::trace::setSink([](std::u16string_view) {});
+  EXPECT_EQ(dialog.DoModal(), 5);
+  velkor::trace::setSink(previous);
+  EXPECT_EQ(order, "aaabbc");
+  EXPECT_FALSE(app.HasIdleWork(&first));
+  EXPECT_FALSE(app.HasIdleWork(&second)) << "dropped when it threw";
 }
 
 TEST(Boundaries, IdleWorkThatThrowsIsTracedAndDropped) {
@@ -436,6 +470,59 @@ TEST(OwningHandles, SelectGuardPutsThePreviousObjectBack) {
   }
   EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_FONT), a.get());
   ::SelectObject(dc.get(), ::GetStockObject(SYSTEM_FONT));
+}
+
+TEST(OwningHandles, ABitmapDCHoldsItsBitmapSelectedAndFreesBothInOrder) {
+  UniqueMemoryDc screenLike(::CreateCompatibleDC(nullptr));
+  BitmapDC canvas;
+  ASSERT_TRUE(canvas.Create(screenLike.get(), 7, 5));
+  const HDC dc = canvas.get();
+  const auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
+  BITMAP info{};
+  ASSERT_TRUE(::GetObjectW(bitmap, sizeof info, &info));
+  EXPECT_EQ(info.bmWidth, 7);
+  EXPECT_EQ(info.bmHeight, 5);
+  canvas.reset();
+  EXPECT_FALSE(canvas);
+  EXPECT_EQ(::GetObjectType(dc), 0u);
+  EXPECT_EQ(::GetObjectType(bitmap), 0u) << "deselected first, so it could be deleted";
+
+  // A bitmap that cannot be made leaves nothing behind, not even the DC.
+  ASSERT_TRUE(canvas.Create(screenLike.get(), 3, 3));
+  const unsigned held = velkor::test::GdiObjects();
+  EXPECT_FALSE(canvas.Create(screenLike.get(), 0x7FFFFFF, 0x7FFFFFF));
+  EXPECT_FALSE(canvas);
+  EXPECT_EQ(velkor::test::GdiObjects(), held - 2) << "the earlier pair freed, the new DC too";
+}
+
+// Counts the references a ComPtr takes and gives back.
+struct CountedObject : IUnknown {
+  ULONG refs = 1;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+};
+
+TEST(OwningHandles, AComPtrReleasesItsReferenceExactlyOnce) {
+  CountedObject first, second;
+  {
+    ComPtr<IUnknown> a;
+    *a.put() = &first;
+    a.reset(&second);
+    EXPECT_EQ(first.refs, 0u) << "reset releases the old reference";
+    ComPtr<IUnknown> b(std::move(a));
+    EXPECT_FALSE(a);
+    EXPECT_EQ(b.get(), &second);
+    EXPECT_EQ(second.refs, 1u);
+    *b.put_void() = &first;
+    EXPECT_EQ(second.refs, 0u) << "put releases what it held";
+    first.refs = 1;
+    EXPECT_EQ(b.release(), &first);
+  }
+  EXPECT_EQ(first.refs, 1u) << "release gives up the reference";
 }
 
 TEST(OwningHandles, AFindHandleIsClosedByItsOwner) {

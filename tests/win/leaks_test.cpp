@@ -210,6 +210,25 @@ struct PageRounds {
   testlib::Driver d{"leaks", L""};
   PageRounds() { d.watch(::GetCurrentProcessId()); }
 
+  // Waits until the window and every visible child of it have painted, then
+  // a moment more for the animations' workers to draw a first frame: the
+  // window system keeps a DC for each kind of window that has painted once,
+  // for good, so the warm-up must paint every page before counting starts.
+  void painted(HWND window, const std::string& what) {
+    d.waitUntil(what + " painted", [&] { return !HasUpdate(window); }, [] { return std::string("not yet"); },
+                d.timeouts.window);
+    ::Sleep(kFirstFrame);
+  }
+  static bool HasUpdate(HWND window) {
+    if (!::IsWindow(window)) return false;
+    bool pending = ::GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr && !pending;
+         child = ::GetWindow(child, GW_HWNDNEXT))
+      pending = ::IsWindowVisible(child) && ::GetUpdateRect(child, nullptr, FALSE) != FALSE;
+    return pending;
+  }
+  static constexpr DWORD kFirstFrame = 500;
+
   void destroyed(HWND window, const std::string& what) {
     d.waitUntil(what + " destroyed", [&] { return !::IsWindow(window); }, [] { return std::string("it exists"); },
                 d.timeouts.window);
@@ -222,10 +241,14 @@ struct PageRounds {
     destroyed(licence, "the licence page");
     d.waitWindow(testlib::kMainWindow);
   }
-  // Licence page -> "取消" -> exit confirmation -> "否(&N)" -> licence page.
-  void exitRound() {
-    d.click(d.waitWindow(testlib::kLicencePage), 2);
+  // Licence page -> "取消" -> exit confirmation -> "否(&N)" -> licence page;
+  // with `paint`, each page is seen painted before it is left.
+  void exitRound(bool paint = false) {
+    HWND licence = d.waitWindow(testlib::kLicencePage);
+    if (paint) painted(licence, "the licence page");
+    d.click(licence, 2);
     HWND exitDialog = d.waitWindow(testlib::kExitDialog);
+    if (paint) painted(exitDialog, "the exit confirmation");
     d.click(exitDialog, 2);
     destroyed(exitDialog, "the exit confirmation");
     d.waitWindow(testlib::kLicencePage);
@@ -246,8 +269,10 @@ struct PageRounds {
   }
   // "完成": starts the product and ends the window.
   void finish() { d.click(d.waitWindow(testlib::kMainWindow), 1001); }
-  void open() {
-    d.click(d.waitWindow(testlib::kMainWindow), 1000);
+  void open(bool paint = false) {
+    HWND main = d.waitWindow(testlib::kMainWindow);
+    if (paint) painted(main, "the main window");
+    d.click(main, 1000);
     d.waitWindow(testlib::kLicencePage);
   }
 };
@@ -294,8 +319,8 @@ TEST(Leaks, TheWizardHoldsNoMoreAfterRepeatedPagesAnInstallationAndItsEnd) {
   // sound's driver cache and player threads, the progress bar's and the
   // shell's caches) is not the wizard's.
   ASSERT_EQ(RunMainWindow([&] {
-              driver.open();
-              driver.exitRound();
+              driver.open(true);
+              driver.exitRound(true);
               driver.install();
               driver.finish();
             }),
@@ -312,8 +337,8 @@ TEST(Leaks, TheWizardHoldsNoMoreAfterRepeatedPagesAnInstallationAndItsEnd) {
               for (int round = 0; round < 20; ++round) driver.licenceRound();
               afterLicences = TakeSettled(welcome);
 
-              driver.open();
-              driver.exitRound();
+              driver.open(true);
+              driver.exitRound(true);
               onLicence = Take();
               for (int round = 0; round < 20; ++round) driver.exitRound();
               afterExits = TakeSettled(onLicence);

@@ -177,29 +177,63 @@ TEST_F(Loading, AnUnknownGifVersionIsNotSplit) {
   EXPECT_EQ(picture.GetFrameTotal(), 0);
 }
 
-TEST_F(Loading, AFrameThatDoesNotDecodeIsLeftOutAndTheOthersKeepTheirOrder) {
+// Red, green and blue frames of 100 ms; the frames at the indices given claim
+// an LZW code size that no decoder takes.
+Bytes ThreeFramesBrokenAt(std::initializer_list<int> broken) {
   GifWriter gif(40, 30);
   GifFrameShape f;
   f.width = 40;
   f.height = 30;
-  f.colour = kRedIx;
-  gif.Frame(f);
-  f.colour = kGreenIx;
-  gif.Frame(f);
-  f.colour = kBlueIx;
-  gif.Frame(f);
+  for (std::uint8_t colour : {kRedIx, kGreenIx, kBlueIx}) {
+    f.colour = colour;
+    gif.Frame(f);
+  }
   Bytes bytes = gif.Finish();
-  // The second frame's image claims an LZW code size no decoder takes.
   const std::size_t frameLength = (bytes.size() - 1 - (13 + 24)) / 3;
-  const std::size_t secondImage = 13 + 24 + frameLength + 8;
-  ASSERT_EQ(bytes[secondImage], 0x2C);
-  bytes[secondImage + 10] = 0x0F;
-  ASSERT_TRUE(LoadBytes(picture, bytes));
+  for (int index : broken) {
+    const std::size_t image = 13 + 24 + index * frameLength + 8;
+    EXPECT_EQ(bytes[image], 0x2C);
+    bytes[image + 10] = 0x0F;
+  }
+  return bytes;
+}
+
+TEST_F(Loading, AFrameThatDoesNotDecodeIsNeverShownAndTheOthersKeepTheirOrder) {
+  ASSERT_TRUE(LoadBytes(picture, ThreeFramesBrokenAt({1})));
+  // Only the first frame is decoded by the load; the broken one is found
+  // when its turn comes, so the total still counts it.
+  EXPECT_EQ(picture.GetFrameTotal(), 3);
+  ASSERT_TRUE(picture.Draw());
+  // Two passes: red and blue take turns, green never shows.
+  std::vector<COLORREF> seen;
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < 700) {
+    Pump();
+    const COLORREF now = Shown(picture.m_hWnd, 20, 15);
+    if (seen.empty() || seen.back() != now) seen.push_back(now);
+    ::Sleep(5);
+  }
+  picture.OnDestroy();
+  ASSERT_GE(seen.size(), 3u);
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_NE(seen[i], RGB(0, 255, 0));
+    if (i > 0) {
+      EXPECT_EQ(seen[i], seen[i - 1] == RGB(255, 0, 0) ? RGB(0, 0, 255) : RGB(255, 0, 0));
+    }
+  }
+}
+
+TEST_F(Loading, FramesInFrontOfTheFirstThatDecodesAreLeftOutAndNoneDecodingFailsTheLoad) {
+  ASSERT_TRUE(LoadBytes(picture, ThreeFramesBrokenAt({0})));
   EXPECT_EQ(picture.GetFrameTotal(), 2);
   ASSERT_TRUE(picture.Draw());
+  EXPECT_TRUE(EventuallyShows(picture.m_hWnd, 20, 15, RGB(0, 255, 0)));
   EXPECT_TRUE(EventuallyShows(picture.m_hWnd, 20, 15, RGB(0, 0, 255)));
-  EXPECT_TRUE(EventuallyShows(picture.m_hWnd, 20, 15, RGB(255, 0, 0)));
-  picture.OnDestroy();
+
+  EXPECT_FALSE(LoadBytes(picture, ThreeFramesBrokenAt({0, 1, 2})));
+  EXPECT_FALSE(picture.IsAnimation());
+  EXPECT_FALSE(picture.Draw());
 }
 
 TEST_F(Loading, APaintAreaShowsThatPartOfTheCanvasAtTheTopLeft) {

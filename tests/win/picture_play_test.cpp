@@ -2,7 +2,8 @@
 // screen shows them, disposal methods and the clear after the last frame, a
 // stop that cuts a frame's wait short, a restart that first finishes the
 // disposal a stop left pending, loads over a playing control, and no handle
-// or GDI object left behind by many load, play and stop cycles.
+// or GDI object left behind by many load, play and stop cycles; a load
+// decodes one frame and playing each of the others once.
 #include "win/picture_support.h"
 
 #include "lib/resource_counts.h"
@@ -204,6 +205,35 @@ TEST_F(Playing, LoadingOverAPlayingControlStopsItAndStartsFromAnEmptyControl) {
   ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, {kYellowIx, kCyanIx})));
   ASSERT_TRUE(picture.Draw());
   EXPECT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
+}
+
+TEST_F(Playing, ALongAnimationDecodesEachFrameOnceWhenItsTurnFirstComes) {
+  // The load decodes one frame, whatever the length: a twelve-frame GIF
+  // holds as many GDI objects as a two-frame one, the canvas's DC and bitmap
+  // and one frame's picture.
+  constexpr unsigned kCanvas = 2;
+  const unsigned empty = GdiObjects();
+  ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, {kRedIx, kGreenIx}, 5)));
+  const unsigned twoFrames = GdiObjects() - empty;
+  ASSERT_GT(twoFrames, kCanvas);
+  const unsigned oneFrame = twoFrames - kCanvas;
+  const std::vector<std::uint8_t> twelve{kRedIx,   kGreenIx, kBlueIx,  kYellowIx, kMagentaIx, kCyanIx,
+                                         kBlackIx, kRedIx,   kGreenIx, kBlueIx,   kYellowIx,  kCyanIx};
+  ASSERT_TRUE(LoadBytes(picture, SolidFrames(40, 30, twelve, 5)));
+  const unsigned loaded = GdiObjects();
+  EXPECT_EQ(loaded - empty, twoFrames);
+
+  // The first pass (50 ms frames) decodes the other eleven, each once; the
+  // second decodes nothing more.
+  ASSERT_TRUE(picture.Draw());
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 0, 0)));  // the seventh frame
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));  // the last
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(255, 0, 0)));  // the first again
+  const unsigned afterOnePass = GdiObjects();
+  EXPECT_EQ(afterOnePass, loaded + 11 * oneFrame);
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 0, 0)));
+  ASSERT_TRUE(EventuallyShows(control(), 20, 15, RGB(0, 255, 255)));
+  EXPECT_EQ(GdiObjects(), afterOnePass);
 }
 
 // ---- Resources ---------------------------------------------------------------

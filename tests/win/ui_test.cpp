@@ -19,6 +19,7 @@
 #include "framework/app.h"
 #include "lib/resource_counts.h"
 #include "lib/wine_env.h"
+#include "pages/ts.h"
 #include "platform/win32_system.h"
 #include "platform/win32_trace.h"
 
@@ -425,6 +426,37 @@ TEST_F(Fixture, TheSoundComesFromTheSystemDirectorysWinmm) {
     w.EndDialog(IDOK);
   };
   window.DoModal();
+}
+
+// Run alone in a process of its own (ctest ui.start): nothing before it has
+// set up OLE or the rich edit.
+TEST_F(Fixture, StartTheWelcomePageWithoutOleOrTheRichEditWhichTheLicencePageSetsUp) {
+  // A thread's first OleInitialize answers S_OK (COM held or not), later ones
+  // S_FALSE; the probe undoes its own.
+  const auto oleIsUp = [] {
+    const HRESULT hr = OleInitialize(nullptr);
+    if (SUCCEEDED(hr)) OleUninitialize();
+    return hr == S_FALSE;
+  };
+  bool richEditAtWelcome = true, oleAtWelcome = true;
+  MainWindowRun window(state, overrides());
+  window.init = [&](MainWindowRun& w) {
+    richEditAtWelcome = GetModuleHandleW(L"riched32.dll") != nullptr;
+    oleAtWelcome = oleIsUp();
+    w.EndDialog(IDOK);
+  };
+  window.DoModal();
+  EXPECT_FALSE(richEditAtWelcome);
+  EXPECT_FALSE(oleAtWelcome);
+
+  { CTs page(info); }
+  HMODULE richEdit = GetModuleHandleW(L"riched32.dll");
+  ASSERT_NE(richEdit, nullptr) << "loaded with the licence page";
+  wchar_t path[MAX_PATH] = {}, system[MAX_PATH] = {};
+  GetModuleFileNameW(richEdit, path, MAX_PATH);
+  const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(_wcsnicmp(path, system, n), 0) << "from the system directory";
+  EXPECT_TRUE(oleIsUp()) << "OLE stays up for the page's pictures";
 }
 
 }  // namespace

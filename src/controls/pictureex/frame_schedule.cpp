@@ -50,6 +50,17 @@ void Dispose(AnimationCanvas& canvas, const FramePlan& plan) {
   }
 }
 
+// What is left of a wait of waitMs once `spent` milliseconds of it have gone.
+std::uint32_t Remaining(std::uint32_t waitMs, std::uint32_t spent) { return spent < waitMs ? waitMs - spent : 0; }
+
+// Asks for the frame that will be shown after `index`: the first one after
+// it, in playing order, not known to fail.
+void PrepareAhead(AnimationCanvas& canvas, std::uint32_t index, std::uint32_t count) {
+  for (std::uint32_t step = 1; step <= count; ++step) {
+    if (canvas.PrepareAhead((index + step) % count)) return;
+  }
+}
+
 }  // namespace
 
 void AnimateFrames(AnimationCanvas& canvas, std::uint32_t& nFrame, GifSize picture) {
@@ -59,14 +70,21 @@ void AnimateFrames(AnimationCanvas& canvas, std::uint32_t& nFrame, GifSize pictu
 
   Dispose(canvas, PlanFrame(canvas.Frame(nFrame)));
 
+  bool waitedThisPass = false;
   while (!canvas.StopRequested()) {
     const std::uint32_t index = nFrame;
-    if (canvas.HasPicture(index)) {
+    const bool ready = canvas.PrepareFrame(index);
+    // A stop while the frame was awaited leaves its turn to the next run.
+    if (canvas.StopRequested()) break;
+    if (ready) {
       const FramePlan plan = PlanFrame(canvas.Frame(index));
       if (plan.saveUnder) canvas.SaveArea(plan.area);
       if (canvas.RenderFrame(index, plan.area)) canvas.Invalidate();
       if (canvas.StopRequested()) break;
-      canvas.WaitForStop(plan.waitMs);
+      const std::uint32_t shownAt = canvas.Milliseconds();
+      PrepareAhead(canvas, index, count);
+      canvas.WaitForStop(Remaining(plan.waitMs, canvas.Milliseconds() - shownAt));
+      waitedThisPass = true;
       if (canvas.StopRequested()) break;
       Dispose(canvas, plan);
     }
@@ -74,6 +92,10 @@ void AnimateFrames(AnimationCanvas& canvas, std::uint32_t& nFrame, GifSize pictu
       // Every pass of the animation starts on a clean background.
       nFrame = 0;
       canvas.FillBackground(CanvasArea(picture));
+      // Should no frame decode any more, a pass still takes its time rather
+      // than spinning.
+      if (!waitedThisPass) canvas.WaitForStop(anim::kShortFrameMs);
+      waitedThisPass = false;
     }
   }
 }

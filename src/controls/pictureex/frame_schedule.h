@@ -1,8 +1,9 @@
 // How the animated picture control's worker plays its frame list: how long a
 // frame stays, what its disposal method leaves behind, when the canvas is
-// cleared, and the order of drawing, waiting, stopping and disposing. The
-// Windows control carries the decisions out on its canvas through
-// AnimationCanvas; the thread, the GDI objects and the lock stay there.
+// cleared, when each frame is decoded, and the order of drawing,
+// waiting, stopping and disposing. The Windows control carries the decisions
+// out on its canvas through AnimationCanvas; the thread, the GDI objects, the
+// decoder and the lock stay there.
 #pragma once
 
 #include <cstdint>
@@ -67,7 +68,16 @@ class AnimationCanvas {
 
   virtual std::uint32_t FrameCount() const = 0;
   virtual GifFrameInfo Frame(std::uint32_t index) const = 0;
-  virtual bool HasPicture(std::uint32_t index) const = 0;
+  // Has the frame's picture ready to draw: waits for the decoding asked for
+  // ahead, or has it made now. False for a frame that does not decode (it is
+  // passed over) and when a stop cuts the wait short.
+  virtual bool PrepareFrame(std::uint32_t index) = 0;
+  // Once a frame is on the canvas: asks for frame `next` to be decoded before
+  // its turn, unless it holds its picture already. False, asking nothing,
+  // when `next` is already known not to decode.
+  virtual bool PrepareAhead(std::uint32_t next) = 0;
+  // A millisecond clock: whatever asking ahead takes comes out of the wait.
+  virtual std::uint32_t Milliseconds() const = 0;
   // The stop flag, set by the window's thread.
   virtual bool StopRequested() const = 0;
 
@@ -92,6 +102,12 @@ class AnimationCanvas {
 // after drawing or during the wait leaves that frame undisposed and nFrame on
 // it, so the next run starts by disposing of it. nFrame is the control's
 // current-frame index.
+//
+// Once a frame is drawn, the next one to be shown is asked for, so that it is
+// decoded while the current one waits; any time the asking takes is taken
+// out of the wait, so every frame appears when it would if all were decoded
+// beforehand. A frame that does not decode is passed over unseen, without a
+// wait or a disposal, like a frame that is not there.
 void AnimateFrames(AnimationCanvas& canvas, std::uint32_t& nFrame, GifSize picture);
 
 }  // namespace velkor

@@ -82,13 +82,6 @@ struct GifFrameInfo {
   std::uint32_t disposal = 0;  // disposal method 0-7
 };
 
-// One decoded frame of the control's frame list; the Windows control supplies
-// its picture type and holds one reference per frame.
-template <typename Picture>
-struct TFrame : GifFrameInfo {
-  Picture* picture = nullptr;
-};
-
 // Where one frame's blocks lie in the source stream: from its first block
 // (a graphic control extension, an image or a plain-text extension) through
 // its image or plain-text block.

@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "controls/pictureex/frame_schedule.h"
 #include "engine/trace.h"
@@ -55,6 +57,35 @@ std::u16string ResourceNameForTrace(LPCWSTR name) {
 
 RECT ToRect(const FrameRect& area) { return {area.left, area.top, area.right, area.bottom}; }
 
+// Milliseconds from the performance counter: the tick count's 10-16 ms steps
+// on some systems are coarser than a frame's decoding.
+std::uint32_t MillisecondsNow() {
+  LARGE_INTEGER frequency{}, counter{};
+  if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0 || !::QueryPerformanceCounter(&counter))
+    return ::GetTickCount();
+  const LONGLONG seconds = counter.QuadPart / frequency.QuadPart;
+  const LONGLONG rest = counter.QuadPart % frequency.QuadPart;
+  return static_cast<std::uint32_t>(seconds * 1000 + rest * 1000 / frequency.QuadPart);
+}
+
+void ReleasePicture(TFrame<IPicture>& frame) {
+  if (frame.picture == nullptr) return;
+  frame.picture->Release();
+  frame.picture = nullptr;
+}
+
+// The worker's request to the window's thread: decode frame wParam for the
+// playing run lParam. The system's decoder may take a DC of the screen (Wine's
+// does, for every frame); such DCs belong to the window's thread: taken from
+// a worker as well, they can make the window system's shared DC cache grow
+// for good.
+UINT DecodeAheadMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"VelkorPictureDecodeAhead");
+  return message;
+}
+
+constexpr std::uint32_t kNoneAsked = 0xFFFFFFFF;
+
 class CanvasLock {
  public:
   explicit CanvasLock(CRITICAL_SECTION& cs) noexcept : cs_(cs) { ::EnterCriticalSection(&cs_); }
@@ -78,51 +109,56 @@ bool RenderWhole(IPicture* picture, HDC dc, int x, int y, int cx, int cy) {
 
 }  // namespace
 
-// The worker's view of the control: each drawing step takes the canvas lock.
+// The worker's view of the control: each drawing step takes the canvas lock,
+// each look at a frame's picture the frames' lock.
 class CPictureEx::Player final : public AnimationCanvas {
  public:
   explicit Player(CPictureEx& control) : c_(control) {}
 
   std::uint32_t FrameCount() const override { return static_cast<std::uint32_t>(c_.m_vecFrames.size()); }
   GifFrameInfo Frame(std::uint32_t index) const override { return c_.m_vecFrames[index]; }
-  bool HasPicture(std::uint32_t index) const override { return c_.m_vecFrames[index].picture != nullptr; }
+  bool PrepareFrame(std::uint32_t index) override {
+    for (;;) {
+      {
+        CanvasLock lock(c_.m_csFrames);
+        const TFrame<IPicture>& frame = c_.m_vecFrames[index];
+        if (frame.picture != nullptr) return true;
+        if (frame.undecodable) return false;
+      }
+      c_.AskFor(index);
+      const HANDLE events[] = {c_.m_hStopEvent.get(), c_.m_hFrameReady.get()};
+      if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return false;
+    }
+  }
+  bool PrepareAhead(std::uint32_t next) override { return c_.AskFor(next); }
+  std::uint32_t Milliseconds() const override { return MillisecondsNow(); }
   bool StopRequested() const override { return c_.m_bStopRequest.load() != FALSE; }
 
   void SaveArea(const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    c_.FreeSave();
     const int cx = area.right - area.left;
     const int cy = area.bottom - area.top;
-    HDC dc = ::CreateCompatibleDC(c_.m_hCanvasDC);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(c_.m_hCanvasDC, cx, cy);
-    if (dc == nullptr || bitmap == nullptr) {
-      // Half a save cannot be restored: free what was made and keep none.
-      if (dc != nullptr) ::DeleteDC(dc);
-      if (bitmap != nullptr) ::DeleteObject(bitmap);
-      return;
-    }
-    c_.m_hSavePrevBitmap = static_cast<HBITMAP>(::SelectObject(dc, bitmap));
-    ::BitBlt(dc, 0, 0, cx, cy, c_.m_hCanvasDC, area.left, area.top, SRCCOPY);
-    c_.m_hSaveDC = dc;
-    c_.m_hSaveBitmap = bitmap;
+    // Half a save cannot be restored: Create keeps nothing unless it made both.
+    if (!c_.m_save.Create(c_.m_canvas.get(), cx, cy)) return;
+    ::BitBlt(c_.m_save.get(), 0, 0, cx, cy, c_.m_canvas.get(), area.left, area.top, SRCCOPY);
   }
 
   bool HasSavedArea() const override {
     CanvasLock lock(c_.m_csCanvas);
-    return c_.m_hSaveDC != nullptr;
+    return static_cast<bool>(c_.m_save);
   }
 
   void RestoreSavedArea(const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    if (c_.m_hSaveDC == nullptr) return;
-    ::BitBlt(c_.m_hCanvasDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
-             c_.m_hSaveDC, 0, 0, SRCCOPY);
-    c_.FreeSave();
+    if (!c_.m_save) return;
+    ::BitBlt(c_.m_canvas.get(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+             c_.m_save.get(), 0, 0, SRCCOPY);
+    c_.m_save.reset();
   }
 
   bool RenderFrame(std::uint32_t index, const FrameRect& area) override {
     CanvasLock lock(c_.m_csCanvas);
-    return RenderWhole(c_.m_vecFrames[index].picture, c_.m_hCanvasDC, area.left, area.top,
+    return RenderWhole(c_.m_vecFrames[index].picture, c_.m_canvas.get(), area.left, area.top,
                        area.right - area.left, area.bottom - area.top);
   }
 
@@ -142,13 +178,19 @@ class CPictureEx::Player final : public AnimationCanvas {
 };
 
 CPictureEx::CPictureEx()
-    : m_crBack(kWhite), m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    : m_crBack(kWhite),
+      m_hStopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_hFrameReady(::CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_nAsked(kNoneAsked) {
   ::InitializeCriticalSection(&m_csCanvas);
+  ::InitializeCriticalSection(&m_csFrames);
 }
 
 CPictureEx::~CPictureEx() {
   FreePicture();
   m_hStopEvent.reset();
+  m_hFrameReady.reset();
+  ::DeleteCriticalSection(&m_csFrames);
   ::DeleteCriticalSection(&m_csCanvas);
 }
 
@@ -170,31 +212,27 @@ BOOL CPictureEx::Load(LPCWSTR szFileName) {
     return FALSE;
   }
   const DWORD size = static_cast<DWORD>(length.QuadPart);
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
-  if (block == nullptr) {
+  const fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+  if (!block) {
     trace::emit(kFileAllocError);
     return FALSE;
   }
-  void* bytes = ::GlobalLock(block);
+  void* bytes = ::GlobalLock(block.get());
   if (bytes == nullptr) {
     trace::emit(kFileLockError);
-    ::GlobalFree(block);
     return FALSE;
   }
   // A read that fails or stops short would leave part of the block undefined;
   // both count as a failed read.
   DWORD read = 0;
   const BOOL readOk = ::ReadFile(file.get(), bytes, size, &read, nullptr);
-  ::GlobalUnlock(block);
+  ::GlobalUnlock(block.get());
   if (!readOk || read != size) {
     trace::emit(Text(kFileReadError, szFileName));
-    ::GlobalFree(block);
     return FALSE;
   }
   file.reset();
-  const BOOL loaded = Load(block, size);
-  ::GlobalFree(block);
-  return loaded;
+  return Load(block.get(), size);
 }
 
 BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
@@ -206,28 +244,23 @@ BOOL CPictureEx::Load(LPCWSTR szResourceName, LPCWSTR szResourceType) {
     trace::emit(ResourceNameForTrace(szResourceName));
     return FALSE;
   }
+  // A loaded resource is part of the module's image: nothing frees it.
   const DWORD size = ::SizeofResource(module, info);
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size);
-  if (block == nullptr) {
+  const fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+  if (!block) {
     trace::emit(kResourceAllocError);
-    ::FreeResource(resource);
     return FALSE;
   }
-  void* target = ::GlobalLock(block);
+  void* target = ::GlobalLock(block.get());
   const void* source = ::LockResource(resource);
   if (target == nullptr || source == nullptr) {
     trace::emit(kResourceLockError);
-    if (target != nullptr) ::GlobalUnlock(block);
-    ::GlobalFree(block);
-    ::FreeResource(resource);
+    if (target != nullptr) ::GlobalUnlock(block.get());
     return FALSE;
   }
   std::memcpy(target, source, size);
-  ::FreeResource(resource);
-  ::GlobalUnlock(block);
-  const BOOL loaded = Load(block, size);
-  ::GlobalFree(block);
-  return loaded;
+  ::GlobalUnlock(block.get());
+  return Load(block.get(), size);
 }
 
 BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
@@ -247,7 +280,7 @@ BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
     GifReader reader(data, dwSize);
     m_szPicture = {reader.ScreenSize().cx, reader.ScreenSize().cy};
     split = SplitFor(reader.CountFrames());
-    if (split == GifSplit::Frames) ExtractFrames(reader);
+    if (split == GifSplit::Frames) ListAnimation(data, dwSize);
   }
   ::GlobalUnlock(hGlobal);
 
@@ -267,55 +300,118 @@ BOOL CPictureEx::Load(HGLOBAL hGlobal, DWORD dwSize) {
 }
 
 BOOL CPictureEx::LoadStill(HGLOBAL hGlobal, DWORD dwSize) {
-  IStream* stream = nullptr;
-  if (FAILED(::CreateStreamOnHGlobal(hGlobal, FALSE, &stream))) return FALSE;
-  const HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(dwSize), FALSE, IID_IPicture,
-                                      reinterpret_cast<void**>(&m_pStill));
-  stream->Release();
-  if (FAILED(hr)) {
-    m_pStill = nullptr;
+  fw::ComPtr<IStream> stream;
+  if (FAILED(::CreateStreamOnHGlobal(hGlobal, FALSE, stream.put()))) return FALSE;
+  fw::ComPtr<IPicture> picture;
+  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(dwSize), FALSE, IID_IPicture, picture.put_void())))
     return FALSE;
-  }
+  m_pStill = std::move(picture);
   return TRUE;
 }
 
-void CPictureEx::ExtractFrames(GifReader& reader) {
-  reader.RewindToFirstBlock();
-  while (const std::optional<GifFrameSlice> slice = reader.ExtractFrame()) {
-    TFrame<IPicture> frame;
-    static_cast<GifFrameInfo&>(frame) = slice->info;
-    if (!DecodeFrame(reader, *slice, &frame.picture)) return;
-    // A frame that does not decode is left out; the ones after it follow.
-    if (frame.picture == nullptr) continue;
+void CPictureEx::ListAnimation(const std::uint8_t* data, DWORD dwSize) {
+  // Frames are decoded from a copy: the caller frees its block once the load
+  // has returned.
+  try {
+    m_gifStream.assign(data, data + dwSize);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  GifReader reader(m_gifStream.data(), m_gifStream.size());
+  m_vecFrames = ListFrames<IPicture>(reader);
+  if (!DecodeFirstFrame(m_vecFrames, [this](const GifFrameSlice& slice) { return DecodeFrame(slice); })) {
+    std::vector<std::uint8_t>().swap(m_gifStream);
+    return;
+  }
+  // The others are decoded while the window's loop waits for input. Without
+  // an application (or the memory to list the work) they are decoded when
+  // the worker asks for them.
+  if (fw::CWinApp* app = fw::AfxGetApp()) {
     try {
-      m_vecFrames.push_back(frame);
+      app->AddIdleWork(this, [this] { return DecodeNextWhileIdle(); });
     } catch (const std::bad_alloc&) {
-      frame.picture->Release();
-      return;
     }
   }
 }
 
-bool CPictureEx::DecodeFrame(const GifReader& reader, const GifFrameSlice& slice, IPicture** ppPicture) {
-  *ppPicture = nullptr;
+bool CPictureEx::DecodeNextWhileIdle() {
+  std::optional<std::size_t> next;
+  {
+    CanvasLock lock(m_csFrames);
+    next = NextToDecode(m_vecFrames);
+  }
+  if (!next) return false;
+  DecodeAhead(static_cast<std::uint32_t>(*next));
+  CanvasLock lock(m_csFrames);
+  return NextToDecode(m_vecFrames).has_value();
+}
+
+IPicture* CPictureEx::DecodeFrame(const GifFrameSlice& slice) const {
+  const GifReader reader(m_gifStream.data(), m_gifStream.size());
   const std::uint32_t length = reader.FrameStreamLength(slice);
-  // Movable, as CreateStreamOnHGlobal requires; the stream frees it.
-  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, length);
-  if (block == nullptr) return false;
-  void* bytes = ::GlobalLock(block);
+  // Movable, as CreateStreamOnHGlobal requires.
+  fw::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, length));
+  if (!block) return nullptr;
+  void* bytes = ::GlobalLock(block.get());
   const bool written = bytes != nullptr && reader.WriteFrameStream(slice, static_cast<std::uint8_t*>(bytes));
-  if (bytes != nullptr) ::GlobalUnlock(block);
-  IStream* stream = nullptr;
-  if (!written || FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream))) {
-    ::GlobalFree(block);
-    return true;
+  if (bytes != nullptr) ::GlobalUnlock(block.get());
+  fw::ComPtr<IStream> stream;
+  if (!written || FAILED(::CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return nullptr;
+  block.release();  // the stream frees it now
+  fw::ComPtr<IPicture> picture;
+  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(length), FALSE, IID_IPicture, picture.put_void())))
+    return nullptr;
+  return picture.release();
+}
+
+bool CPictureEx::AskFor(std::uint32_t index) {
+  {
+    CanvasLock lock(m_csFrames);
+    const TFrame<IPicture>& frame = m_vecFrames[index];
+    if (frame.undecodable) return false;
+    if (frame.picture != nullptr || m_nAsked == index) return true;
+    m_nAsked = index;
   }
-  if (FAILED(::OleLoadPicture(stream, static_cast<LONG>(length), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(ppPicture)))) {
-    *ppPicture = nullptr;
-  }
-  stream->Release();
+  if (m_hWnd != nullptr && ::PostMessageW(m_hWnd, DecodeAheadMessage(), index, m_nRun.load())) return true;
+  // No window whose thread could decode it: here, then.
+  DecodeAhead(index);
   return true;
+}
+
+void CPictureEx::DecodeAhead(std::uint32_t index) {
+  bool wanted;
+  GifFrameSlice slice;
+  {
+    CanvasLock lock(m_csFrames);
+    const TFrame<IPicture>& frame = m_vecFrames[index];
+    wanted = frame.picture == nullptr && !frame.undecodable;
+    slice = frame.Slice();
+  }
+  fw::ComPtr<IPicture> picture;
+  if (wanted) picture.reset(DecodeFrame(slice));
+  {
+    CanvasLock lock(m_csFrames);
+    TFrame<IPicture>& frame = m_vecFrames[index];
+    // Made twice, the first one stays and this one is released.
+    if (wanted && frame.picture == nullptr && !frame.undecodable) {
+      frame.undecodable = !picture;
+      frame.picture = picture.release();
+    }
+    if (m_nAsked == index) m_nAsked = kNoneAsked;
+  }
+  ::SetEvent(m_hFrameReady.get());
+}
+
+void CPictureEx::OnDecodeAhead(WPARAM index, LPARAM run) {
+  // A request of a stopped run is awaited by nobody, and may be for a
+  // picture loaded since.
+  if (static_cast<UINT>(run) != m_nRun.load() || index >= m_vecFrames.size()) return;
+  // While the idle work decodes the frames, the request is left to it: this
+  // message may be dispatched by a loop nested in other code that holds a
+  // screen DC, and a second one taken then stays in the window system's DC
+  // cache for good.
+  if (const fw::CWinApp* app = fw::AfxGetApp(); app != nullptr && app->HasIdleWork(this)) return;
+  DecodeAhead(static_cast<std::uint32_t>(index));
 }
 
 SIZE CPictureEx::StillSizeInPixels() const {
@@ -333,20 +429,10 @@ BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
   fw::ClientDC windowDc(m_hWnd);
   if (windowDc.get() == nullptr) return FALSE;
   CanvasLock lock(m_csCanvas);
-  m_hCanvasDC = ::CreateCompatibleDC(windowDc.get());
-  if (m_hCanvasDC == nullptr) return FALSE;
-  // Compatible with the window, not with the memory DC (which would make it
-  // monochrome).
-  m_hCanvasBitmap = ::CreateCompatibleBitmap(windowDc.get(), cx, cy);
-  if (m_hCanvasBitmap == nullptr) {
-    ::DeleteDC(m_hCanvasDC);
-    m_hCanvasDC = nullptr;
-    return FALSE;
-  }
-  m_hCanvasPrevBitmap = static_cast<HBITMAP>(::SelectObject(m_hCanvasDC, m_hCanvasBitmap));
+  if (!m_canvas.Create(windowDc.get(), cx, cy)) return FALSE;
   m_crBack = kWhite;
   const RECT all{0, 0, cx, cy};
-  ::FillRect(m_hCanvasDC, &all, kCanvasFillBrush);
+  ::FillRect(m_canvas.get(), &all, kCanvasFillBrush);
   m_bReady = TRUE;
   return TRUE;
 }
@@ -354,18 +440,15 @@ BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
 void CPictureEx::FreePicture() {
   // The worker has ended before anything it reads is touched.
   StopAnimation();
-  if (m_pStill != nullptr) {
-    m_pStill->Release();
-    m_pStill = nullptr;
-  }
-  for (TFrame<IPicture>& frame : m_vecFrames) {
-    if (frame.picture != nullptr) frame.picture->Release();
-  }
+  if (fw::CWinApp* app = fw::AfxGetApp()) app->RemoveIdleWork(this);
+  m_pStill.reset();
+  for (TFrame<IPicture>& frame : m_vecFrames) ReleasePicture(frame);
   m_vecFrames.clear();
+  std::vector<std::uint8_t>().swap(m_gifStream);
   {
     CanvasLock lock(m_csCanvas);
-    FreeCanvas();
-    FreeSave();
+    m_save.reset();
+    m_canvas.reset();
     m_crBack = kWhite;
   }
   ::SetRectEmpty(&m_rcPaint);
@@ -373,26 +456,6 @@ void CPictureEx::FreePicture() {
   m_bStopRequest = FALSE;
   m_bGif = FALSE;
   m_nFrame = 0;
-}
-
-void CPictureEx::FreeCanvas() {
-  if (m_hCanvasDC == nullptr) return;
-  ::SelectObject(m_hCanvasDC, m_hCanvasPrevBitmap);
-  ::DeleteDC(m_hCanvasDC);
-  ::DeleteObject(m_hCanvasBitmap);
-  m_hCanvasDC = nullptr;
-  m_hCanvasBitmap = nullptr;
-  m_hCanvasPrevBitmap = nullptr;
-}
-
-void CPictureEx::FreeSave() {
-  if (m_hSaveDC == nullptr) return;
-  ::SelectObject(m_hSaveDC, m_hSavePrevBitmap);
-  ::DeleteDC(m_hSaveDC);
-  ::DeleteObject(m_hSaveBitmap);
-  m_hSaveDC = nullptr;
-  m_hSaveBitmap = nullptr;
-  m_hSavePrevBitmap = nullptr;
 }
 
 // ---- Drawing and the worker --------------------------------------------------
@@ -407,11 +470,13 @@ BOOL CPictureEx::Draw() {
       if (::WaitForSingleObject(m_hWorker.get(), 0) == WAIT_TIMEOUT) return TRUE;
       m_hWorker.reset();
     }
-    // Without the stop event the worker could neither wait nor be stopped.
-    HANDLE worker = m_hStopEvent ? reinterpret_cast<HANDLE>(::_beginthreadex(
-                                       nullptr, 0, &CPictureEx::AnimationThreadProc, this,
-                                       CREATE_SUSPENDED, nullptr))
-                                 : nullptr;
+    // Without the stop event the worker could neither wait nor be stopped;
+    // without the frame-ready event it could not wait for a frame.
+    HANDLE worker = nullptr;
+    if (m_hStopEvent && m_hFrameReady) {
+      worker = reinterpret_cast<HANDLE>(
+          ::_beginthreadex(nullptr, 0, &CPictureEx::AnimationThreadProc, this, CREATE_SUSPENDED, nullptr));
+    }
     if (worker == nullptr) {
       trace::emit(kNoWorker);
       return FALSE;
@@ -420,11 +485,11 @@ BOOL CPictureEx::Draw() {
     ::ResumeThread(worker);
     return TRUE;
   }
-  if (m_pStill != nullptr) {
+  if (m_pStill) {
     bool drawn;
     {
       CanvasLock lock(m_csCanvas);
-      drawn = RenderWhole(m_pStill, m_hCanvasDC, 0, 0, m_szPicture.cx, m_szPicture.cy);
+      drawn = RenderWhole(m_pStill.get(), m_canvas.get(), 0, 0, m_szPicture.cx, m_szPicture.cy);
     }
     if (drawn) {
       if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -462,15 +527,20 @@ void CPictureEx::StopAnimation() {
     }
     m_hWorker.reset();
   }
+  // Requests still queued are for the run that ended.
+  ++m_nRun;
+  {
+    CanvasLock lock(m_csFrames);
+    m_nAsked = kNoneAsked;
+  }
+  if (m_hFrameReady) ::ResetEvent(m_hFrameReady.get());
   if (m_hStopEvent) ::ResetEvent(m_hStopEvent.get());
   m_bStopRequest = FALSE;
 }
 
 void CPictureEx::FillCanvas(const RECT& rc) {
-  HBRUSH brush = ::CreateSolidBrush(m_crBack);
-  if (brush == nullptr) return;
-  ::FillRect(m_hCanvasDC, &rc, brush);
-  ::DeleteObject(brush);
+  const fw::UniqueBrush brush(::CreateSolidBrush(m_crBack));
+  if (brush) ::FillRect(m_canvas.get(), &rc, brush.get());
 }
 
 void CPictureEx::SetBackColor(COLORREF cr) {
@@ -491,16 +561,20 @@ void CPictureEx::OnDestroy() { StopAnimation(); }
 void CPictureEx::OnPaint() {
   fw::PaintDC dc(m_hWnd);
   CanvasLock lock(m_csCanvas);
-  if (m_hCanvasDC == nullptr) return;
+  if (!m_canvas) return;
   if (m_rcPaint.right - m_rcPaint.left > 0) {
     ::BitBlt(dc.get(), 0, 0, m_rcPaint.right - m_rcPaint.left, m_rcPaint.bottom - m_rcPaint.top,
-             m_hCanvasDC, m_rcPaint.left, m_rcPaint.top, SRCCOPY);
+             m_canvas.get(), m_rcPaint.left, m_rcPaint.top, SRCCOPY);
   } else {
-    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_hCanvasDC, 0, 0, SRCCOPY);
+    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_canvas.get(), 0, 0, SRCCOPY);
   }
 }
 
 LRESULT CPictureEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == DecodeAheadMessage()) {
+    OnDecodeAhead(wParam, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_PAINT:
       OnPaint();
