@@ -13,38 +13,40 @@
 
 namespace velkor::fw {
 
-class CFont {
+// What every owning GDI object offers: the handle, lent out, and its early
+// deletion.
+template <class Handle>
+class CGdiObject {
+ public:
+  void DeleteObject() noexcept { object_.reset(); }
+  Handle GetSafeHandle() const noexcept { return object_.get(); }
+  operator Handle() const noexcept { return object_.get(); }
+
+ protected:
+  bool Own(Handle handle) noexcept {
+    object_.reset(handle);
+    return static_cast<bool>(object_);
+  }
+
+ private:
+  UniqueAny<Releaser<Handle, ::DeleteObject>> object_;
+};
+
+class CFont : public CGdiObject<HFONT> {
  public:
   // CreateFontW with the fields of a LOGFONT; returns whether a font was made.
   bool CreateFont(int height, int width, int escapement, int orientation, int weight,
                   bool italic, bool underline, bool strikeOut, BYTE charSet,
                   BYTE outPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
                   const wchar_t* face) noexcept {
-    font_.reset(::CreateFontW(height, width, escapement, orientation, weight, italic, underline,
-                              strikeOut, charSet, outPrecision, clipPrecision, quality,
-                              pitchAndFamily, face));
-    return static_cast<bool>(font_);
+    return Own(::CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                             charSet, outPrecision, clipPrecision, quality, pitchAndFamily, face));
   }
-  void DeleteObject() noexcept { font_.reset(); }
-  HFONT GetSafeHandle() const noexcept { return font_.get(); }
-  operator HFONT() const noexcept { return font_.get(); }
-
- private:
-  UniqueFont font_;
 };
 
-class CBrush {
+class CBrush : public CGdiObject<HBRUSH> {
  public:
-  bool CreateSolidBrush(COLORREF colour) noexcept {
-    brush_.reset(::CreateSolidBrush(colour));
-    return static_cast<bool>(brush_);
-  }
-  void DeleteObject() noexcept { brush_.reset(); }
-  HBRUSH GetSafeHandle() const noexcept { return brush_.get(); }
-  operator HBRUSH() const noexcept { return brush_.get(); }
-
- private:
-  UniqueBrush brush_;
+  bool CreateSolidBrush(COLORREF colour) noexcept { return Own(::CreateSolidBrush(colour)); }
 };
 
 // A memory DC with a bitmap of its own selected into it for its whole life.

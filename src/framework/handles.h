@@ -48,83 +48,42 @@ class UniqueAny {
   pointer value_ = Traits::invalid();
 };
 
-namespace traits {
-struct KernelHandle {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::CloseHandle(h); }
+// How a handle kind is freed, and its invalid value: null, or
+// INVALID_HANDLE_VALUE for file and find handles.
+template <class Pointer, auto Close, bool InvalidIsMinusOne = false>
+struct Releaser {
+  using pointer = Pointer;
+  static pointer invalid() noexcept {
+    if constexpr (InvalidIsMinusOne) return INVALID_HANDLE_VALUE;
+    else return nullptr;
+  }
+  static void close(pointer h) noexcept { Close(h); }
 };
-struct FileHandle {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::CloseHandle(h); }
-};
-struct FindHandle {
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(pointer h) noexcept { ::FindClose(h); }
-};
-template <class Gdi>
-struct GdiObject {
-  using pointer = Gdi;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DeleteObject(h); }
-};
-struct MemoryDc {
-  using pointer = HDC;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::DeleteDC(h); }
-};
-struct GlobalMemory {
-  using pointer = HGLOBAL;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { ::GlobalFree(h); }
-};
-}  // namespace traits
 
-using UniqueHandle = UniqueAny<traits::KernelHandle>;
-using UniqueFile = UniqueAny<traits::FileHandle>;
-using UniqueFind = UniqueAny<traits::FindHandle>;
-using UniqueFont = UniqueAny<traits::GdiObject<HFONT>>;
-using UniqueBrush = UniqueAny<traits::GdiObject<HBRUSH>>;
-using UniqueBitmap = UniqueAny<traits::GdiObject<HBITMAP>>;
-using UniqueMemoryDc = UniqueAny<traits::MemoryDc>;
-using UniqueGlobal = UniqueAny<traits::GlobalMemory>;
+using UniqueHandle = UniqueAny<Releaser<HANDLE, ::CloseHandle>>;
+using UniqueFile = UniqueAny<Releaser<HANDLE, ::CloseHandle, true>>;
+using UniqueFind = UniqueAny<Releaser<HANDLE, ::FindClose, true>>;
+using UniqueFont = UniqueAny<Releaser<HFONT, ::DeleteObject>>;
+using UniqueBrush = UniqueAny<Releaser<HBRUSH, ::DeleteObject>>;
+using UniqueBitmap = UniqueAny<Releaser<HBITMAP, ::DeleteObject>>;
+using UniqueMemoryDc = UniqueAny<Releaser<HDC, ::DeleteDC>>;
+using UniqueGlobal = UniqueAny<Releaser<HGLOBAL, ::GlobalFree>>;
 
 // One reference to a COM object, released at scope end. put() and
 // put_void() serve as out-parameters of the calls that make one.
 template <class Interface>
-class ComPtr {
+struct ComReleaser {
+  using pointer = Interface*;
+  static pointer invalid() noexcept { return nullptr; }
+  static void close(pointer p) noexcept { p->Release(); }
+};
+
+template <class Interface>
+class ComPtr : public UniqueAny<ComReleaser<Interface>> {
  public:
-  ComPtr() noexcept = default;
-  ~ComPtr() { reset(); }
-  ComPtr(ComPtr&& other) noexcept : p_(other.release()) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-
-  Interface* get() const noexcept { return p_; }
-  Interface* operator->() const noexcept { return p_; }
-  explicit operator bool() const noexcept { return p_ != nullptr; }
-
-  // Releases the held reference (if any) and takes over `p`'s.
-  void reset(Interface* p = nullptr) noexcept {
-    Interface* old = std::exchange(p_, p);
-    if (old != nullptr) old->Release();
-  }
-  // Gives the reference up without releasing it.
-  Interface* release() noexcept { return std::exchange(p_, nullptr); }
-  Interface** put() noexcept {
-    reset();
-    return &p_;
-  }
-  void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
-
- private:
-  Interface* p_ = nullptr;
+  using UniqueAny<ComReleaser<Interface>>::UniqueAny;
+  Interface* operator->() const noexcept { return this->get(); }
+  void** put_void() noexcept { return reinterpret_cast<void**>(this->put()); }
 };
 
 // A DC borrowed from a window (GetDC / ReleaseDC).

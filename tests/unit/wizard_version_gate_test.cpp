@@ -2,6 +2,8 @@
 // every version the dialogs correct their pixels by.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <cstdint>
 #include <string>
 
@@ -56,18 +58,16 @@ TEST(VersionGate, EveryRefusedAndAcceptedCase) {
 
 TEST(VersionGate, EachRefusalNamesItsSystem) {
   EXPECT_EQ(refusalMessage(SystemVerdict::kAccepted), nullptr);
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWin95Family)),
-            u"您当前的操作系统是Windows95，本软件不予支持。");
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWin98)),
-            u"您当前的操作系统是Windows 98Se，本软件不予支持。");
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWinMe)),
-            u"您当前的操作系统是Windows Me，本软件不予支持。");
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWinNT)),
-            u"您当前的操作系统是Windows NT，本软件不予支持。");
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWin2000)),
-            u"您当前的操作系统是Windows 2000，本软件不予支持。");
-  EXPECT_EQ(std::u16string(refusalMessage(SystemVerdict::kWin2003)),
-            u"您当前的操作系统是Windows 2003，本软件不予支持。");
+  const std::pair<SystemVerdict, const char16_t*> refusals[] = {
+      {SystemVerdict::kWin95Family, u"您当前的操作系统是Windows95，本软件不予支持。"},
+      {SystemVerdict::kWin98, u"您当前的操作系统是Windows 98Se，本软件不予支持。"},
+      {SystemVerdict::kWinMe, u"您当前的操作系统是Windows Me，本软件不予支持。"},
+      {SystemVerdict::kWinNT, u"您当前的操作系统是Windows NT，本软件不予支持。"},
+      {SystemVerdict::kWin2000, u"您当前的操作系统是Windows 2000，本软件不予支持。"},
+      {SystemVerdict::kWin2003, u"您当前的操作系统是Windows 2003，本软件不予支持。"},
+  };
+  for (const auto& [verdict, text] : refusals)
+    EXPECT_EQ(std::u16string(refusalMessage(verdict)), text) << static_cast<int>(verdict);
 }
 
 TEST(LayoutClass, OnlyExactSixTwoAndFiveOneHaveClassesOfTheirOwn) {
