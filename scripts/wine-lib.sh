@@ -105,7 +105,7 @@ velkor_template() {
 }
 
 # Makes a fresh prefix for one run: a copy of the template with the Windows
-# version set. Prints its path.
+# version (and $VELKOR_DPI when set) set. Prints its path.
 velkor_new_prefix() {
   local version=$1 tpl prefix
   tpl=$(velkor_template)
@@ -114,6 +114,11 @@ velkor_new_prefix() {
   rm -f "$prefix/.complete"
   if [ -n "$version" ]; then
     velkor_user_reg "$prefix" '[Software\\Wine] 1700000000' "\"Version\"=\"$version\""
+  fi
+  # VELKOR_DPI=120 or 144: the display setting of 125 % or 150 %, as Windows
+  # hands it to a program that does not declare its DPI awareness.
+  if [ -n "${VELKOR_DPI:-}" ]; then
+    velkor_user_reg "$prefix" '[Control Panel\\Desktop] 1700000000' "\"LogPixels\"=dword:$(printf %08x "$VELKOR_DPI")"
   fi
   echo "$prefix"
 }

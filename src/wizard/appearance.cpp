@@ -174,16 +174,24 @@ int fontHeight(const FontRequest& font, int logPixelsY) {
   return mulDiv(font.points, -logPixelsY, font.divisor);
 }
 
+Move scaleMove(const Move& move, int logPixelsY) {
+  const auto scale = [logPixelsY](int pixels) { return mulDiv(pixels, logPixelsY, kDesignDpi); };
+  return Move{move.target, scale(move.dx), scale(move.dy), scale(move.dw), scale(move.dh)};
+}
+
 void applyMoves(DialogSurface& surface, const MoveTable& table) {
-  for (const Move& move : table) surface.moveItem(move, table.dialogMove);
+  const int dpi = surface.logPixelsY();
+  for (const Move& move : table) surface.moveItem(scaleMove(move, dpi), table.dialogMove);
 }
 
 void applyLayout(DialogSurface& surface, const MoveTable& common, const MoveTable& forClass) {
+  const int dpi = surface.logPixelsY();
   Move dialog{ids::kDialog, 0, 0, 0, 0};
   bool rows = false;
   DialogMove how = DialogMove::kMoveWindow;
   for (const MoveTable* table : {&common, &forClass}) {
-    for (const Move& move : *table) {
+    for (const Move& row : *table) {
+      const Move move = scaleMove(row, dpi);
       if (move.target != ids::kDialog) {
         surface.moveItem(move, table->dialogMove);
         continue;
@@ -230,7 +238,7 @@ bool applyMainWindowFonts(DialogSurface& surface) {
     surface.setText(ctl::kLine3, text::kYaheiLine3);
     surface.setFont(ctl::kNext, FontSlot::kText);
     surface.setFont(ctl::kCancelFinish, FontSlot::kText);
-    surface.moveItem(Move{ctl::kLine3, 1, 0, 0, 0}, DialogMove::kMoveWindow);
+    surface.moveItem(scaleMove(Move{ctl::kLine3, 1, 0, 0, 0}, dpi), DialogMove::kMoveWindow);
   } else {
     makeFont(surface, FontSlot::kText, fonts::kMainTextArial, dpi);
   }
@@ -249,8 +257,8 @@ bool applyLicenceFonts(DialogSurface& surface) {
       surface.setFont(control, FontSlot::kText);
     makeFont(surface, FontSlot::kTitle, fonts::kLicenceTitleYahei, dpi);
     surface.setFont(ids::ts::kTitle, FontSlot::kTitle);
-    surface.moveItem(Move{ids::kCancel, 1, 0, 0, 0}, DialogMove::kMoveWindow);
-    surface.moveItem(Move{ids::ts::kInstruction, 0, -1, 0, 0}, DialogMove::kMoveWindow);
+    surface.moveItem(scaleMove(Move{ids::kCancel, 1, 0, 0, 0}, dpi), DialogMove::kMoveWindow);
+    surface.moveItem(scaleMove(Move{ids::ts::kInstruction, 0, -1, 0, 0}, dpi), DialogMove::kMoveWindow);
   } else {
     makeFont(surface, FontSlot::kTitle, fonts::kLicenceTitlePlain, dpi);
     surface.setFont(ids::ts::kTitle, FontSlot::kTitle);

@@ -44,6 +44,12 @@ struct Rect {
 // The rectangle a move gives.
 Rect applyMove(const Rect& rect, const Move& move);
 
+// The tables' moves are in pixels of a 96-dpi display; on a dialog of
+// another DPI each is scaled by LOGPIXELSY / 96, rounded to whole pixels, as
+// the dialog's own units and fonts scale.
+inline constexpr int kDesignDpi = 96;
+Move scaleMove(const Move& move, int logPixelsY);
+
 // A window rectangle shifted as little as possible to lie inside the work
 // area (left and top win when it is larger than the area).
 Rect keepInside(const Rect& window, const Rect& workArea);

@@ -309,6 +309,42 @@ TEST(Layout, ALayoutMovesTheControlsRowByRowAndTheDialogOnceByTheTablesSum) {
   EXPECT_EQ(licence.log.back(), u"move 0 0 -46 0 31");
 }
 
+// At 120 and 144 dpi every pixel of a table is scaled as the dialog's own
+// units are, rounded half away from zero; the dialog's sum is of the scaled
+// rows, so it is where the rows one by one would leave it. At 96 dpi nothing
+// changes (the tests above).
+TEST(Layout, MovesScaleWithTheDialogsDpi) {
+  EXPECT_EQ(scaleMove({7, 1, -1, 3, -46}, 96).dh, -46);
+  const Move at120 = scaleMove({7, 1, -1, 3, -46}, 120);
+  EXPECT_EQ((std::vector<int>{at120.target, at120.dx, at120.dy, at120.dw, at120.dh}),
+            (std::vector<int>{7, 1, -1, 4, -58}));
+  const Move at144 = scaleMove({7, 1, -1, 3, -46}, 144);
+  EXPECT_EQ((std::vector<int>{at144.dx, at144.dy, at144.dw, at144.dh}), (std::vector<int>{2, -2, 5, -69}));
+
+  for (int dpi : {120, 144}) {
+    SCOPED_TRACE(dpi);
+    RecordingSurface scaled;
+    scaled.dpi = dpi;
+    applyLayout(scaled, layout::licenceCommon(), layout::licenceForClass(LayoutClass::k51));
+    Move dialog{0, 0, 0, 0, 0};
+    std::vector<std::u16string> controls;
+    for (const MoveTable& t : {layout::licenceCommon(), layout::licenceForClass(LayoutClass::k51)})
+      for (const Move& row : t) {
+        const Move m = scaleMove(row, dpi);
+        if (m.target == 0) {
+          dialog.dx += m.dx, dialog.dy += m.dy, dialog.dw += m.dw, dialog.dh += m.dh;
+          continue;
+        }
+        controls.push_back(u"move " + num(m.target) + u" " + num(m.dx) + u" " + num(m.dy) + u" " + num(m.dw) +
+                           u" " + num(m.dh));
+      }
+    controls.push_back(u"move 0 " + num(dialog.dx) + u" " + num(dialog.dy) + u" " + num(dialog.dw) + u" " +
+                       num(dialog.dh));
+    EXPECT_EQ(scaled.log, controls);
+    EXPECT_NE(scaled.log.back(), u"move 0 0 -46 0 31") << "the 96-dpi sum";
+  }
+}
+
 TEST(Colours, StaticTextsAreDarkGreyAndOtherControlsKeepTheSystemsColours) {
   for (int id : {1002, 1003, 1004, 1005, 1012}) EXPECT_EQ(mainTextColour(id), (Rgb{65, 65, 65})) << id;
   for (int id : {1000, 1001, 1011, 1013, 1014, 1015, 1018}) EXPECT_FALSE(mainTextColour(id)) << id;

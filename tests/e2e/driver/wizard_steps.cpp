@@ -411,11 +411,17 @@ void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which) {
   const wizard::MoveTable tables[] = {
       exit ? wizard::layout::exitCommon() : wizard::layout::licenceCommon(),
       exit ? wizard::layout::exitForClass(layoutClass) : wizard::layout::licenceForClass(layoutClass)};
-  // Only a dialog line carried out by MoveWindow moves the window.
+  // Only a dialog line carried out by MoveWindow moves the window; its pixels
+  // scale with the display's DPI (this process is as unaware of it as the
+  // wizard, so it sees the same LOGPIXELSY).
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
   int dx = 0, dy = 0;
   for (const auto& table : tables)
-    for (const auto& move : table)
-      if (move.target == wizard::ids::kDialog && table.dialogMove == wizard::DialogMove::kMoveWindow) {
+    for (const auto& row : table)
+      if (row.target == wizard::ids::kDialog && table.dialogMove == wizard::DialogMove::kMoveWindow) {
+        const wizard::Move move = wizard::scaleMove(row, dpi);
         dx += move.dx;
         dy += move.dy;
       }
