@@ -23,12 +23,7 @@ void Win32MainWindow::show(int control, bool visible) {
 }
 
 void Win32MainWindow::moveControl(int control, int dx, int dy) {
-  fw::CWnd item(p_.dialog.GetDlgItem(control));
-  RECT r = item.GetWindowRect();
-  p_.dialog.ScreenToClient(&r);
-  const wizard::Rect moved =
-      wizard::applyMove({r.left, r.top, r.right - r.left, r.bottom - r.top}, {control, dx, dy, 0, 0});
-  item.MoveWindow(moved.left, moved.top, moved.width, moved.height, true);
+  MoveControl(p_.dialog, {control, dx, dy, 0, 0});
 }
 
 void Win32MainWindow::setProgressRange(std::uint16_t lower, std::uint16_t upper) {
@@ -63,8 +58,7 @@ void Win32MainWindow::playSound() {
                                   reinterpret_cast<void*>(::GetProcAddress(winmm, "PlaySoundW")))
                             : nullptr;
   }();
-  fw::CWinApp* app = fw::AfxGetApp();
-  if (play != nullptr) play(L"IDR_INFO", app != nullptr ? app->m_hInstance : nullptr, SND_RESOURCE | SND_ASYNC);
+  if (play != nullptr) play(L"IDR_INFO", fw::AfxGetResourceHandle(), SND_RESOURCE | SND_ASYNC);
 }
 
 void Win32MainWindow::enableCloseItem(bool enabled) {

@@ -20,10 +20,14 @@ void Win32DialogSurface::moveItem(const wizard::Move& move, wizard::DialogMove h
       dialog_.MoveWindow(r.left, r.top, r.width, r.height, true);
     return;
   }
-  fw::CWnd item(dialog_.GetDlgItem(move.target));
+  MoveControl(dialog_, move);
+}
+
+void MoveControl(fw::CWnd& dialog, const wizard::Move& move) {
+  fw::CWnd item(dialog.GetDlgItem(move.target));
   if (item.m_hWnd == nullptr) return;
   RECT before = item.GetWindowRect();
-  dialog_.ScreenToClient(&before);
+  dialog.ScreenToClient(&before);
   const wizard::Rect r = wizard::applyMove(toRect(before), move);
   item.MoveWindow(r.left, r.top, r.width, r.height, true);
 }

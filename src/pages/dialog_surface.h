@@ -7,6 +7,7 @@
 
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "framework/text.h"
 #include "wizard/appearance.h"
 
 namespace velkor {
@@ -40,11 +41,11 @@ void PlaceOverMainWindow(fw::CDialog& page);
 // to lie on the screen's work area, so no part starts off the screen.
 void KeepOnWorkArea(fw::CDialog& page);
 
-// UTF-16 of the core as the system's wide strings (the same 16-bit units).
-inline const wchar_t* wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+// Moves and resizes a control of `dialog` by `move` (its target), in the
+// dialog's client coordinates, repainting; nothing when there is no such control.
+void MoveControl(fw::CWnd& dialog, const wizard::Move& move);
+
+using win32::wide;
 
 inline COLORREF colorOf(const wizard::Rgb& rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
 
