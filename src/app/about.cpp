@@ -6,4 +6,12 @@ namespace velkor {
 
 CAboutDlg::CAboutDlg() : fw::CDialog(IDD_ABOUTBOX) {}
 
+bool CAboutDlg::OnInitDialog() {
+  const bool focus = fw::CDialog::OnInitDialog();
+  m_dpi.Apply(*this, IDD_ABOUTBOX);
+  return focus;
+}
+
+void CAboutDlg::OnDestroy() { m_dpi.Release(); }
+
 }  // namespace velkor

@@ -38,6 +38,7 @@ void CVelkarSetupDlg::DoDataExchange(fw::CDataExchange* pDX) {
 
 bool CVelkarSetupDlg::OnInitDialog() {
   fw::CDialog::OnInitDialog();
+  m_dpi.Apply(*this, IDD_VELKARSETUP_DIALOG);
   if (m_picBanner.Load(MAKEINTRESOURCEW(IDR_GIF_BANNER), L"GIF")) m_picBanner.Draw();
   if (m_picAnimation.Load(MAKEINTRESOURCEW(IDR_GIF_ANIMATION), L"GIF")) m_picAnimation.Draw();
   UpdateWindow();
@@ -57,6 +58,8 @@ bool CVelkarSetupDlg::OnInitDialog() {
   SetIcon(m_hIcon, false);
   return true;
 }
+
+void CVelkarSetupDlg::OnDestroy() { m_dpi.Release(); }
 
 bool CVelkarSetupDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN) {

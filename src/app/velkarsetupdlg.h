@@ -18,6 +18,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "pages/dpi_scaling.h"
 
 namespace velkor {
 
@@ -43,6 +44,7 @@ class CVelkarSetupDlg : public fw::CDialog {
  protected:
   void DoDataExchange(fw::CDataExchange* pDX) override;
   bool OnInitDialog() override;
+  void OnDestroy() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlType) override;
   bool OnPaint() override;
@@ -60,6 +62,7 @@ class CVelkarSetupDlg : public fw::CDialog {
   fw::CFont m_fontTitle;
   fw::CFont m_fontLine;
   HICON m_hIcon;  // shared icon resource: not destroyed
+  DpiScaling m_dpi;
 };
 
 }  // namespace velkor

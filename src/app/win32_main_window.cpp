@@ -23,7 +23,8 @@ void Win32MainWindow::show(int control, bool visible) {
 }
 
 void Win32MainWindow::moveControl(int control, int dx, int dy) {
-  MoveControl(p_.dialog, {control, dx, dy, 0, 0});
+  fw::ClientDC dc(p_.dialog.m_hWnd);
+  MoveControl(p_.dialog, wizard::scaleMove({control, dx, dy, 0, 0}, ::GetDeviceCaps(dc.get(), LOGPIXELSY)));
 }
 
 void Win32MainWindow::setProgressRange(std::uint16_t lower, std::uint16_t upper) {

@@ -83,4 +83,10 @@ class BitmapDC {
   std::optional<SelectGuard> selected_;
 };
 
+// A copy of `source` stretched to cx x cy with the halftone mode (each pixel
+// the average of the pixels it covers), as a 24-bit DIB: no alpha, so a
+// static control shows this very bitmap rather than a copy of its own. Null
+// when it cannot be made.
+UniqueBitmap StretchedCopy(HBITMAP source, int cx, int cy) noexcept;
+
 }  // namespace velkor::fw

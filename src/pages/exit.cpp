@@ -27,6 +27,7 @@ void CExit::DoDataExchange(fw::CDataExchange* pDX) {
 
 bool CExit::OnInitDialog() {
   fw::CDialog::OnInitDialog();
+  m_dpi.Apply(*this, IDD_EXIT);
   if (m_picBanner.Load(MAKEINTRESOURCEW(IDR_GIF_BANNER), L"GIF")) m_picBanner.Draw();
   if (m_picAnimation.Load(MAKEINTRESOURCEW(IDR_GIF_ANIMATION), L"GIF")) m_picAnimation.Draw();
   UpdateWindow();
@@ -43,6 +44,8 @@ bool CExit::OnInitDialog() {
   SetIcon(m_hIcon, false);
   return true;
 }
+
+void CExit::OnDestroy() { m_dpi.Release(); }
 
 void CExit::OnClose() { fw::CDialog::OnOK(); }
 

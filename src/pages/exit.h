@@ -8,6 +8,7 @@
 #include "controls/pictureex/picture_ex.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "pages/dpi_scaling.h"
 #include "platform/system_info.h"
 
 namespace velkor {
@@ -23,6 +24,7 @@ class CExit : public fw::CDialog {
  protected:
   void DoDataExchange(fw::CDataExchange* pDX) override;
   bool OnInitDialog() override;
+  void OnDestroy() override;
   // The close box leaves the setup, exactly like "是(&Y)".
   void OnClose() override;
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlType) override;
@@ -32,6 +34,7 @@ class CExit : public fw::CDialog {
   fw::CBrush m_brBackground;
   HICON m_hIcon;  // shared icon resource: not destroyed
   fw::CFont m_fontText;
+  DpiScaling m_dpi;
 };
 
 }  // namespace velkor

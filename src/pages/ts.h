@@ -10,6 +10,7 @@
 #include "controls/faceedit/face_edit.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
+#include "pages/dpi_scaling.h"
 #include "platform/system_info.h"
 #include "wizard/licence_logic.h"
 
@@ -30,6 +31,7 @@ class CTs : public fw::CDialog {
  protected:
   void DoDataExchange(fw::CDataExchange* pDX) override;
   bool OnInitDialog() override;
+  void OnDestroy() override;
   void OnOK() override;
   void OnCancel() override;
   bool OnButtonClicked(int id) override;
@@ -45,6 +47,7 @@ class CTs : public fw::CDialog {
   HICON m_hIcon;  // shared icon resource: not destroyed
   fw::CFont m_fontTitle;
   fw::CFont m_fontText;
+  DpiScaling m_dpi;
 };
 
 }  // namespace velkor

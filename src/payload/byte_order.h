@@ -45,6 +45,11 @@ class ByteReader {
   bool has(std::uint64_t offset, std::uint64_t count) const {
     return offset <= size_ && count <= size_ - offset;
   }
+  bool u8(std::uint64_t offset, std::uint8_t& v) const {
+    if (!has(offset, 1)) return false;
+    v = data_[offset];
+    return true;
+  }
   bool u16(std::uint64_t offset, std::uint16_t& v) const {
     if (!has(offset, 2)) return false;
     v = loadLe16(data_ + offset);

@@ -36,7 +36,8 @@ class MainWindow {
   // Control texts (static texts and button captions alike) and visibility.
   virtual void setText(int control, const std::u16string& text) = 0;
   virtual void show(int control, bool visible) = 0;
-  // Moves a control by (dx, dy) pixels in the client area, repainting.
+  // Moves a control by (dx, dy) pixels of a 96-dpi display (scaled to the
+  // window's DPI as the layout tables are) in the client area, repainting.
   virtual void moveControl(int control, int dx, int dy) = 0;
 
   // The progress bar, one window message each (PBM_SETRANGE with a 16-bit

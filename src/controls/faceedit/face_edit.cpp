@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "framework/app.h"
+#include "framework/gdi.h"
 #include "framework/handles.h"
 #include "framework/text.h"
 #include "framework/trace.h"
+#include "wizard/appearance.h"
 
 namespace velkor {
 
@@ -50,6 +52,20 @@ class ComRef {
  private:
   T* p_ = nullptr;
 };
+
+// Faces are drawn for a 96-dpi display; on another they grow with the text
+// around them. Takes the bitmap and returns the one to show.
+HBITMAP ScaledForDpi(HWND edit, HBITMAP bitmap) noexcept {
+  fw::ClientDC dc(edit);
+  const int dpi = dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : wizard::kDesignDpi;
+  BITMAP size{};
+  if (dpi == wizard::kDesignDpi || dpi <= 0 || !::GetObjectW(bitmap, sizeof size, &size)) return bitmap;
+  fw::UniqueBitmap scaled = fw::StretchedCopy(bitmap, ::MulDiv(size.bmWidth, dpi, wizard::kDesignDpi),
+                                              ::MulDiv(size.bmHeight, dpi, wizard::kDesignDpi));
+  if (!scaled) return bitmap;
+  ::DeleteObject(bitmap);
+  return scaled.release();
+}
 
 // The format the static object is made from: a GDI bitmap, whole content.
 FORMATETC BitmapFormat() noexcept {
@@ -220,7 +236,7 @@ FaceReplaceResult CFaceEdit::ReplaceWithFace(const stFace& face) {
       break;
   }
   if (bitmap == nullptr) return {FaceReplaceResult::Kind::BitmapMissing, S_OK};
-  const HRESULT hr = InsertBitmapObject(*this, bitmap);
+  const HRESULT hr = InsertBitmapObject(*this, ScaledForDpi(m_hWnd, bitmap));
   if (FAILED(hr)) return {FaceReplaceResult::Kind::OleFailed, hr};
   return {FaceReplaceResult::Kind::Done, S_OK};
 }

@@ -425,9 +425,14 @@ SIZE CPictureEx::StillSizeInPixels() const {
 }
 
 BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
-  SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
   fw::ClientDC windowDc(m_hWnd);
   if (windowDc.get() == nullptr) return FALSE;
+  // Pictures are made for a 96-dpi display; on another the window takes the
+  // size they have there, and the paint stretches the canvas to it.
+  const int dpi = ::GetDeviceCaps(windowDc.get(), LOGPIXELSY);
+  m_nDpi = dpi > 0 ? dpi : wizard::kDesignDpi;
+  const SIZE shown = Shown({cx, cy});
+  SetWindowPos(nullptr, 0, 0, shown.cx, shown.cy, SWP_NOMOVE | SWP_NOZORDER);
   CanvasLock lock(m_csCanvas);
   if (!m_canvas.Create(windowDc.get(), cx, cy)) return FALSE;
   m_crBack = kWhite;
@@ -558,16 +563,25 @@ BOOL CPictureEx::GetPaintArea(RECT* pRect) const { return ::CopyRect(pRect, &m_r
 
 void CPictureEx::OnDestroy() { StopAnimation(); }
 
+SIZE CPictureEx::Shown(SIZE canvas) const {
+  return {::MulDiv(canvas.cx, m_nDpi, wizard::kDesignDpi), ::MulDiv(canvas.cy, m_nDpi, wizard::kDesignDpi)};
+}
+
 void CPictureEx::OnPaint() {
   fw::PaintDC dc(m_hWnd);
   CanvasLock lock(m_csCanvas);
   if (!m_canvas) return;
-  if (m_rcPaint.right - m_rcPaint.left > 0) {
-    ::BitBlt(dc.get(), 0, 0, m_rcPaint.right - m_rcPaint.left, m_rcPaint.bottom - m_rcPaint.top,
-             m_canvas.get(), m_rcPaint.left, m_rcPaint.top, SRCCOPY);
-  } else {
-    ::BitBlt(dc.get(), 0, 0, m_szPicture.cx, m_szPicture.cy, m_canvas.get(), 0, 0, SRCCOPY);
+  const bool area = m_rcPaint.right - m_rcPaint.left > 0;
+  const RECT from = area ? m_rcPaint : RECT{0, 0, m_szPicture.cx, m_szPicture.cy};
+  const SIZE size{from.right - from.left, from.bottom - from.top};
+  const SIZE shown = Shown(size);
+  if (shown.cx == size.cx && shown.cy == size.cy) {
+    ::BitBlt(dc.get(), 0, 0, size.cx, size.cy, m_canvas.get(), from.left, from.top, SRCCOPY);
+    return;
   }
+  ::SetStretchBltMode(dc.get(), HALFTONE);
+  ::SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+  ::StretchBlt(dc.get(), 0, 0, shown.cx, shown.cy, m_canvas.get(), from.left, from.top, size.cx, size.cy, SRCCOPY);
 }
 
 LRESULT CPictureEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -39,6 +39,7 @@
 #include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/handles.h"
+#include "wizard/appearance.h"
 
 namespace velkor {
 
@@ -85,7 +86,8 @@ class CPictureEx : public fw::CStatic {
   // Stops the animation. The window's WM_DESTROY runs it before the static's
   // own destroy processing; a dialog may also call it directly to stop.
   void OnDestroy();
-  // Copies the canvas (or its paint area) to the window.
+  // Copies the canvas (or its paint area) to the window, stretched with the
+  // halftone mode on a display of another DPI than 96.
   void OnPaint();
 
  protected:
@@ -119,11 +121,16 @@ class CPictureEx : public fw::CStatic {
   void DecodeAhead(std::uint32_t index);
   void OnDecodeAhead(WPARAM index, LPARAM run);
   SIZE StillSizeInPixels() const;
+  // The size a canvas area takes on the window's display.
+  SIZE Shown(SIZE canvas) const;
 
   // Under the canvas lock.
   void FillCanvas(const RECT& rc);
 
   RECT m_rcPaint{};
+  // The window's DPI when the canvas was made: the window shows the canvas
+  // scaled by it / 96.
+  int m_nDpi = wizard::kDesignDpi;
   SIZE m_szPicture{};
   COLORREF m_crBack;
   UINT m_nFrame = 0;

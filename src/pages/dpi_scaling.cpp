@@ -1,0 +1,124 @@
+#include "pages/dpi_scaling.h"
+
+#include "framework/app.h"
+#include "framework/gdi.h"
+#include "framework/handles.h"
+#include "framework/text.h"
+#include "wizard/dialog_template.h"
+
+namespace velkor {
+namespace {
+
+// The icon size of a 96-dpi display.
+constexpr int kDesignIconSize = 32;
+
+int DpiOf(HWND window) {
+  fw::ClientDC dc(window);
+  return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+std::optional<wizard::DialogTemplate> TemplateOf(UINT templateId) {
+  HINSTANCE module = fw::AfxGetResourceHandle();
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));  // RT_DIALOG
+  if (found == nullptr) return std::nullopt;
+  HGLOBAL loaded = ::LoadResource(module, found);
+  const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+  if (data == nullptr) return std::nullopt;
+  return wizard::parseDialogTemplate(static_cast<const std::uint8_t*>(data), ::SizeofResource(module, found));
+}
+
+// The base units the dialog manager gives the template's font on a 96-dpi
+// display: the font made at that display's height, measured.
+std::optional<wizard::BaseUnits> DesignBaseUnits(const wizard::DialogTemplate& dialog) {
+  if (dialog.pointSize == 0) return std::nullopt;
+  fw::UniqueFont font(::CreateFontW(wizard::designFontHeight(dialog.pointSize), 0, 0, 0, dialog.weight,
+                                    dialog.italic, false, false, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY,
+                                    FF_DONTCARE, win32::wide(dialog.face)));
+  fw::ClientDC dc(nullptr);
+  if (!font || !dc.get()) return std::nullopt;
+  fw::SelectGuard selected(dc.get(), font.get());
+  TEXTMETRICW metrics{};
+  SIZE letters{};
+  const auto* alphabet = win32::wide(wizard::kBaseUnitLetters);
+  if (!::GetTextMetricsW(dc.get(), &metrics) || !::GetTextExtentPoint32W(dc.get(), alphabet, 52, &letters))
+    return std::nullopt;
+  return wizard::BaseUnits{wizard::baseUnitWidth(letters.cx), metrics.tmHeight};
+}
+
+// The width of an icon's image; 0 when it cannot be read.
+int IconSide(HICON icon) {
+  ICONINFO parts{};
+  if (!::GetIconInfo(icon, &parts)) return 0;
+  fw::UniqueBitmap colour(parts.hbmColor), mask(parts.hbmMask);
+  BITMAP size{};
+  return ::GetObjectW(colour ? colour.get() : mask.get(), sizeof size, &size) ? size.bmWidth : 0;
+}
+
+}  // namespace
+
+DpiScaling::~DpiScaling() { Release(); }
+
+void DpiScaling::Apply(fw::CDialog& dialog, UINT templateId) {
+  const int dpi = DpiOf(dialog.m_hWnd);
+  if (dpi == wizard::kDesignDpi || dpi <= 0) return;
+  const auto layout = TemplateOf(templateId);
+  if (!layout) return;
+  const auto base = DesignBaseUnits(*layout);
+  if (!base) return;
+  std::vector<HWND> controls;
+  for (HWND child = ::GetWindow(dialog.m_hWnd, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+    controls.push_back(child);
+  if (controls.size() != layout->items.size()) return;
+
+  const wizard::Rect client = wizard::designRect(layout->frame, *base, dpi);
+  RECT frame{0, 0, client.width, client.height};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dialog.m_hWnd, GWL_STYLE)), false,
+                       static_cast<DWORD>(::GetWindowLongW(dialog.m_hWnd, GWL_EXSTYLE)));
+  dialog.SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const wizard::Rect r = wizard::designRect(layout->items[i], *base, dpi);
+    ::SetWindowPos(controls[i], nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ScalePicture(controls[i], dpi);
+  }
+}
+
+void DpiScaling::ScalePicture(HWND control, int dpi) {
+  const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+  if ((style & SS_TYPEMASK) == SS_BITMAP) {
+    auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP size{};
+    if (shown == nullptr || !::GetObjectW(shown, sizeof size, &size)) return;
+    fw::UniqueBitmap scaled = fw::StretchedCopy(shown, wizard::scaleToDpi(size.bmWidth, dpi),
+                                                wizard::scaleToDpi(size.bmHeight, dpi));
+    if (!scaled) return;
+    // The control sizes itself to the new bitmap. The one it loaded for
+    // itself is ours to free; the framework frees what a picture static
+    // still shows when the dialog goes.
+    ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.release()));
+    ::DeleteObject(shown);
+  } else if ((style & SS_TYPEMASK) == SS_ICON) {
+    auto shown = reinterpret_cast<HICON>(::SendMessageW(control, STM_GETICON, 0, 0));
+    const int side = wizard::scaleToDpi(kDesignIconSize, dpi);
+    if (shown == nullptr || IconSide(shown) >= side) return;
+    // Loaded again from the icon's resource, at the image nearest the size.
+    auto scaled = static_cast<HICON>(::CopyImage(shown, IMAGE_ICON, side, side, LR_COPYFROMRESOURCE));
+    if (scaled == nullptr) scaled = static_cast<HICON>(::CopyImage(shown, IMAGE_ICON, side, side, 0));
+    if (scaled == nullptr) return;
+    // The control's own icon is a shared one: the system frees it.
+    ::SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(scaled), 0);
+    icons_.push_back({control, scaled});
+  }
+}
+
+void DpiScaling::Release() noexcept {
+  for (const Given& given : icons_) {
+    if (!::IsWindow(given.control)) continue;
+    if (reinterpret_cast<HICON>(::SendMessageW(given.control, STM_GETICON, 0, 0)) != given.icon) continue;
+    ::SendMessageW(given.control, STM_SETICON, 0, 0);
+    ::DestroyIcon(given.icon);
+  }
+  icons_.clear();
+}
+
+}  // namespace velkor
