@@ -8,7 +8,7 @@ CAboutDlg::CAboutDlg() : fw::CDialog(IDD_ABOUTBOX) {}
 
 bool CAboutDlg::OnInitDialog() {
   const bool focus = fw::CDialog::OnInitDialog();
-  m_dpi.Apply(*this, IDD_ABOUTBOX);
+  m_dpi.Apply(*this);
   return focus;
 }
 

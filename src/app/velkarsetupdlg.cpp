@@ -38,7 +38,7 @@ void CVelkarSetupDlg::DoDataExchange(fw::CDataExchange* pDX) {
 
 bool CVelkarSetupDlg::OnInitDialog() {
   fw::CDialog::OnInitDialog();
-  m_dpi.Apply(*this, IDD_VELKARSETUP_DIALOG);
+  m_dpi.Apply(*this);
   if (m_picBanner.Load(MAKEINTRESOURCEW(IDR_GIF_BANNER), L"GIF")) m_picBanner.Draw();
   if (m_picAnimation.Load(MAKEINTRESOURCEW(IDR_GIF_ANIMATION), L"GIF")) m_picAnimation.Draw();
   UpdateWindow();

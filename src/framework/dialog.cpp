@@ -1,6 +1,6 @@
 #include "framework/dialog.h"
 
-#include <cstring>
+#include <new>
 
 #include "framework/app.h"
 #include "framework/boundary.h"
@@ -27,27 +27,11 @@ void FreeTemplatePictures(HWND dialog) noexcept {
 
 // Whether a dialog template leaves the dialog's place open: position (0, 0)
 // and no style that places it (centred by the system, at the mouse, or
-// absolutely at its coordinates). Reads only the header of the extended form
-// (the form the program's templates have), inside the resource's size; any
-// other template places itself.
-bool TemplateLeavesPlaceOpen(HINSTANCE instance, UINT templateId) noexcept {
-  HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(templateId), RT_DIALOG);
-  if (found == nullptr) return false;
-  HGLOBAL loaded = ::LoadResource(instance, found);
-  const auto* bytes = static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
-  // Version 1, signature 0xFFFF, help id, extended style, style, item count,
-  // x, y: 22 bytes.
-  struct {
-    WORD version, signature;
-    DWORD helpId, exStyle, style;
-    WORD items;
-    short x, y;
-  } head{};
-  static_assert(sizeof head == 24, "the header's fields as laid out, padded at the end");
-  if (bytes == nullptr || ::SizeofResource(instance, found) < 22) return false;
-  std::memcpy(&head, bytes, 22);
-  if (head.version != 1 || head.signature != 0xFFFF) return false;
-  return head.x == 0 && head.y == 0 && (head.style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) == 0;
+// absolutely at its coordinates). A template that cannot be read (not of the
+// extended form the program's templates have) places itself.
+bool TemplateLeavesPlaceOpen(const std::optional<wizard::DialogTemplate>& dialog) noexcept {
+  return dialog && dialog->frame.x == 0 && dialog->frame.y == 0 &&
+         (dialog->style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) == 0;
 }
 }  // namespace
 
@@ -63,6 +47,19 @@ void DDX_Text(CDataExchange* pDX, int id, std::wstring& value) {
 
 CDialog::CDialog(UINT templateId, CWnd* parent) noexcept
     : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
+
+std::optional<wizard::DialogTemplate> CDialog::ReadTemplate() const noexcept {
+  HINSTANCE instance = AfxGetResourceHandle();
+  HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(m_nIDTemplate), RT_DIALOG);
+  HGLOBAL loaded = found != nullptr ? ::LoadResource(instance, found) : nullptr;
+  const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return std::nullopt;
+  try {
+    return wizard::parseDialogTemplate(static_cast<const std::uint8_t*>(bytes), ::SizeofResource(instance, found));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
 
 CDialog::~CDialog() {
   if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
@@ -88,7 +85,7 @@ INT_PTR CDialog::DoModal() {
   }
   m_bEnded = false;
   m_nModalResult = -1;
-  m_bPlaceOpen = TemplateLeavesPlaceOpen(instance, m_nIDTemplate);
+  m_bPlaceOpen = TemplateLeavesPlaceOpen(ReadTemplate());
   m_pOuterModal = g_innermostModal;
   g_innermostModal = this;
 

@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "framework/wnd.h"
+#include "wizard/dialog_template.h"
 
 namespace velkor::fw {
 
@@ -58,6 +60,10 @@ class CDialog : public CWnd {
   // Keyboard and mouse messages go through the dialog manager (Tab, Esc,
   // Enter, mnemonics).
   bool PreTranslateMessage(MSG* msg) override;
+
+  // The dialog's template from the resource module, read; nothing when it
+  // is missing or not of the extended form.
+  std::optional<wizard::DialogTemplate> ReadTemplate() const noexcept;
 
  protected:
   virtual void DoDataExchange(CDataExchange* pDX);

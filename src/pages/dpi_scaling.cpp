@@ -17,16 +17,6 @@ int DpiOf(HWND window) {
   return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
 }
 
-std::optional<wizard::DialogTemplate> TemplateOf(UINT templateId) {
-  HINSTANCE module = fw::AfxGetResourceHandle();
-  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));  // RT_DIALOG
-  if (found == nullptr) return std::nullopt;
-  HGLOBAL loaded = ::LoadResource(module, found);
-  const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-  if (data == nullptr) return std::nullopt;
-  return wizard::parseDialogTemplate(static_cast<const std::uint8_t*>(data), ::SizeofResource(module, found));
-}
-
 // The base units the dialog manager gives the template's font on a 96-dpi
 // display: the font made at that display's height, measured.
 std::optional<wizard::BaseUnits> DesignBaseUnits(const wizard::DialogTemplate& dialog) {
@@ -58,10 +48,10 @@ int IconSide(HICON icon) {
 
 DpiScaling::~DpiScaling() { Release(); }
 
-void DpiScaling::Apply(fw::CDialog& dialog, UINT templateId) {
+void DpiScaling::Apply(fw::CDialog& dialog) {
   const int dpi = DpiOf(dialog.m_hWnd);
   if (dpi == wizard::kDesignDpi || dpi <= 0) return;
-  const auto layout = TemplateOf(templateId);
+  const auto layout = dialog.ReadTemplate();
   if (!layout) return;
   const auto base = DesignBaseUnits(*layout);
   if (!base) return;

@@ -23,7 +23,7 @@ class DpiScaling {
   // At the start of the dialog's initialisation, before its own moves.
   // Nothing when the template cannot be read or its controls are not the
   // template's (the dialog then keeps the dialog manager's layout).
-  void Apply(fw::CDialog& dialog, UINT templateId);
+  void Apply(fw::CDialog& dialog);
 
   // Takes the scaled icons back from the controls and frees them; from the
   // dialog's WM_DESTROY, while its controls exist. (The framework frees the

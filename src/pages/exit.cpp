@@ -27,7 +27,7 @@ void CExit::DoDataExchange(fw::CDataExchange* pDX) {
 
 bool CExit::OnInitDialog() {
   fw::CDialog::OnInitDialog();
-  m_dpi.Apply(*this, IDD_EXIT);
+  m_dpi.Apply(*this);
   if (m_picBanner.Load(MAKEINTRESOURCEW(IDR_GIF_BANNER), L"GIF")) m_picBanner.Draw();
   if (m_picAnimation.Load(MAKEINTRESOURCEW(IDR_GIF_ANIMATION), L"GIF")) m_picAnimation.Draw();
   UpdateWindow();

@@ -35,7 +35,7 @@ bool CTs::AgreeTicked() { return fw::CButton(GetDlgItem(IDC_TS_AGREE)).GetCheck(
 
 bool CTs::OnInitDialog() {
   fw::CDialog::OnInitDialog();
-  m_dpi.Apply(*this, IDD_TS);
+  m_dpi.Apply(*this);
   // The frame picture lies under the agreement and would paint over it
   // whenever the page is drawn again: the frame clips its siblings, and the
   // rich-edit control, which paints its own opaque background anyway, is not

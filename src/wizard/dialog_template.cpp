@@ -59,13 +59,13 @@ class TemplateReader {
 std::optional<DialogTemplate> parseDialogTemplate(const std::uint8_t* data, std::size_t size) {
   TemplateReader in(data, size);
   std::uint16_t version = 0, signature = 0, count = 0;
-  std::uint32_t helpId = 0, exStyle = 0, style = 0;
+  std::uint32_t helpId = 0, exStyle = 0;
   DialogTemplate result;
   if (!in.u16(version) || !in.u16(signature) || version != 1 || signature != 0xFFFF) return std::nullopt;
-  if (!in.u32(helpId) || !in.u32(exStyle) || !in.u32(style) || !in.u16(count) || !in.box(result.frame))
+  if (!in.u32(helpId) || !in.u32(exStyle) || !in.u32(result.style) || !in.u16(count) || !in.box(result.frame))
     return std::nullopt;
   if (!in.nameOrOrdinal() || !in.nameOrOrdinal() || !in.string(nullptr)) return std::nullopt;  // menu, class, title
-  if (style & kSetFont) {
+  if (result.style & kSetFont) {
     std::uint16_t points = 0, weight = 0;
     std::uint8_t italic = 0, charSet = 0;
     if (!in.u16(points) || !in.u16(weight) || !in.u8(italic) || !in.u8(charSet) || !in.string(&result.face))

@@ -22,6 +22,7 @@ struct TemplateBox {
 };
 
 struct DialogTemplate {
+  std::uint32_t style = 0;
   TemplateBox frame;
   // The dialog's font (DS_SETFONT); pointSize 0 without one.
   int pointSize = 0;
