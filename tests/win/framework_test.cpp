@@ -495,6 +495,35 @@ TEST(OwningHandles, ABitmapDCHoldsItsBitmapSelectedAndFreesBothInOrder) {
   EXPECT_EQ(velkor::test::GdiObjects(), held - 2) << "the earlier pair freed, the new DC too";
 }
 
+TEST(OwningHandles, AStretchedCopyIsANewAlphaFreeBitmapThatAveragesItsSource) {
+  // A 2 x 1 source, black and white, stretched to 3 x 2: the outer columns
+  // keep their colours, the middle one is between them (halftone averages;
+  // a plain stretch would repeat one of them).
+  const DWORD pixels[2] = {0x000000, 0xFFFFFF};
+  UniqueBitmap source(::CreateBitmap(2, 1, 1, 32, pixels));
+  ASSERT_TRUE(source);
+  const unsigned before = velkor::test::GdiObjects();
+  UniqueBitmap copy = StretchedCopy(source.get(), 3, 2);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(velkor::test::GdiObjects(), before + 1) << "nothing but the copy is left";
+  DIBSECTION dib{};
+  ASSERT_EQ(::GetObjectW(copy.get(), sizeof dib, &dib), static_cast<int>(sizeof dib)) << "a DIB section";
+  EXPECT_EQ(dib.dsBm.bmWidth, 3);
+  EXPECT_EQ(dib.dsBm.bmHeight, 2);
+  EXPECT_EQ(dib.dsBm.bmBitsPixel, 24) << "no alpha channel, so a static shows it as it is";
+  UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+  SelectGuard selected(dc.get(), copy.get());
+  const COLORREF left = ::GetPixel(dc.get(), 0, 0), middle = ::GetPixel(dc.get(), 1, 0),
+                 right = ::GetPixel(dc.get(), 2, 0);
+  EXPECT_LT(GetRValue(left), 64);
+  EXPECT_GT(GetRValue(right), 191);
+  EXPECT_TRUE(GetRValue(middle) > GetRValue(left) && GetRValue(middle) < GetRValue(right))
+      << std::hex << left << " " << middle << " " << right;
+
+  EXPECT_FALSE(StretchedCopy(nullptr, 3, 2));
+  EXPECT_FALSE(StretchedCopy(source.get(), 0, 2));
+}
+
 // Counts the references a ComPtr takes and gives back.
 struct CountedObject : IUnknown {
   ULONG refs = 1;
