@@ -1,0 +1,39 @@
+# Every page of the wizard at 120 and 144 dpi (the prefix's display setting of
+# 125 % and 150 %): the text probe (tests/lib/text_probe), hooked into the
+# wizard, measures each shown text against its control and each control
+# against its dialog (dpi_scenarios.cpp). Entries read
+# e2e.<version>.wizard.dpi<dpi>.<scenario>; screenshots and the driver's log
+# (every measurement) land in <build>/tests/e2e/shots/<version>/dpi<dpi>.<scenario>/.
+if(NOT VELKOR_WIN32)
+  return()
+endif()
+
+# The probe DLL goes beside e2e_driver.exe, where the driver loads it; its
+# hook procedure is exported by its plain name.
+add_library(velkor_text_probe SHARED ${PROJECT_SOURCE_DIR}/tests/lib/text_probe/text_probe.cpp)
+target_include_directories(velkor_text_probe PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+set_target_properties(velkor_text_probe PROPERTIES PREFIX "")
+target_link_options(velkor_text_probe PRIVATE -Wl,--kill-at)
+target_link_libraries(velkor_text_probe PRIVATE user32 gdi32)
+
+target_sources(e2e_driver PRIVATE ${e2e_driver_dir}/dpi_scenarios.cpp
+                                  ${PROJECT_SOURCE_DIR}/tests/lib/text_probe/probe_client.cpp)
+add_dependencies(e2e_driver velkor_text_probe)
+
+# velkor_dpi_scenario(<scenario> VERSIONS <winver...> DPIS <dpi...>): one entry
+# per version and DPI, each in a fresh prefix made at that DPI.
+function(velkor_dpi_scenario scenario)
+  cmake_parse_arguments(A "" "" "VERSIONS;DPIS" ${ARGN})
+  string(REGEX REPLACE "[.-]" "_" test ${scenario})
+  foreach(dpi ${A_DPIS})
+    velkor_wine_test(wizard.dpi${dpi}.${scenario} e2e_driver VERSIONS ${A_VERSIONS} LABEL e2e TIMEOUT 300
+      ARGS ${velkor_setup} --scenario dpi${dpi}.${scenario} --gtest_filter=*.dpi_${test} --shots ${VELKOR_E2E_SHOTS}
+      ENV VELKOR_DPI=${dpi})
+  endforeach()
+endfunction()
+
+# The three layout classes (5.1, 6.2, the others); the refusal page on a
+# refused system, the failure page once.
+velkor_dpi_scenario(texts VERSIONS winxp win7 win10 DPIS 120 144)
+velkor_dpi_scenario(refusal VERSIONS win2k DPIS 120 144)
+velkor_dpi_scenario(failure VERSIONS win7 DPIS 120 144)
