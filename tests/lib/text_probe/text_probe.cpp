@@ -4,10 +4,10 @@
 //
 // The rules follow how the system's controls draw (Wine's user32/comctl32):
 // - a text static (not a picture, icon, frame or owner-drawn one) draws with
-//   DrawTextW in its client rectangle: one line must be as wide and as high
-//   as the text on one line; a static whose height holds two lines or more
-//   word-wraps, so the wrapped text's height must fit and no word may be
-//   wider than the control;
+//   DrawTextW in its client rectangle; a left, centred or right static
+//   word-wraps, so its text wrapped at its width must be no higher than it
+//   and no word wider; an unwrapped one must be as wide and as high as its
+//   text;
 // - a push button draws its text centred in its client rectangle less 2
 //   pixels each side, less one more for the default button's frame; any
 //   push button becomes the default one while it has the focus, so the
@@ -15,8 +15,11 @@
 // - a check box (or radio button) draws its box (12 * dpi / 96 + 1 pixels,
 //   dpi as GetDpiForWindow gives it for the control), then a gap of half
 //   the width of '0' in its font, then the text with a one-pixel margin.
-// A line's width is its ink: the advances less the last character's blank
-// after its ink (its ABC "C" width, when positive), which nobody sees cut.
+// A wrapping static's text must wrap to no more lines than its height holds
+// (DrawTextW wraps by advance widths). Where a line is clipped instead (an
+// unwrapped static, a button), its width is its ink: the advances less the
+// last character's blank after its ink (its ABC "C" width, when positive),
+// which nobody sees cut.
 // Every control lies inside its dialog's client area; a decoration (a
 // picture, frame or line without text) need only start inside it, as the
 // separator that runs to the window's edge and the size grip in its corner
@@ -157,19 +160,30 @@ void measureStatic(HDC dc, LONG style, const RECT& client, Finding& f) {
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   const LONG type = style & SS_TYPEMASK;
-  const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
   const UINT flags = DT_EXPANDTABS | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0);
-  const bool breaks = f.text.find(L'\n') != std::wstring::npos && type != SS_SIMPLE;
+  const bool ownLines = f.text.find(L'\n') != std::wstring::npos && type != SS_SIMPLE;
   f.have = {client.right, client.bottom};
-  if ((wraps && client.bottom >= 2 * tm.tmHeight) || breaks) {
-    f.kind = "lines";
-    f.need = textSize(dc, f.text, flags | (wraps ? DT_WORDBREAK : 0), client.right);
-    f.how = wraps ? "wrapped at the control's width" : "its own lines";
-  } else {
-    f.kind = "line";
-    f.need = lineInk(dc, f.text, flags);
-    f.how = "one line, ink";
+  if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
+    // Wrapped by advances at the control's width: a line pushed over only
+    // by its last character's blank wraps all the same.
+    const SIZE wrapped = textSize(dc, f.text, flags | DT_WORDBREAK, client.right);
+    const long lines = tm.tmHeight > 0 ? wrapped.cy / tm.tmHeight : 0;
+    if (client.bottom >= 2 * tm.tmHeight || ownLines) {
+      f.kind = "lines";
+      f.need = wrapped;
+      f.how = format("%ld lines wrapped at the control's width", lines);
+    } else {
+      f.kind = "line";
+      f.need = {textSize(dc, f.text, flags | DT_SINGLELINE).cx, wrapped.cy};
+      f.how = lines > 1 ? format("wraps to %ld lines at the control's width", lines) : std::string("one line");
+    }
+    f.fits = wrapped.cx <= f.have.cx && wrapped.cy <= f.have.cy;
+    return;
   }
+  // Not wrapped: clipped at the control's edge, where only ink counts.
+  f.kind = ownLines ? "lines" : "line";
+  f.need = ownLines ? textSize(dc, f.text, flags) : lineInk(dc, f.text, flags);
+  f.how = ownLines ? "its own lines, unwrapped" : "one line unwrapped, ink";
   f.fits = f.need.cx <= f.have.cx && f.need.cy <= f.have.cy;
 }
 
