@@ -16,9 +16,18 @@ set_target_properties(velkor_text_probe PROPERTIES PREFIX "")
 target_link_options(velkor_text_probe PRIVATE -Wl,--kill-at)
 target_link_libraries(velkor_text_probe PRIVATE user32 gdi32)
 
-target_sources(e2e_driver PRIVATE ${e2e_driver_dir}/dpi_scenarios.cpp
+target_sources(e2e_driver PRIVATE ${e2e_driver_dir}/dpi_scenarios.cpp ${e2e_driver_dir}/probe_selftest.cpp
                                   ${PROJECT_SOURCE_DIR}/tests/lib/text_probe/probe_client.cpp)
 add_dependencies(e2e_driver velkor_text_probe)
+
+# The probe itself, on a window of the driver's own sized from its font: at
+# 96 dpi and at 144 (where a check box's box is larger).
+foreach(dpi 96 144)
+  velkor_wine_test(driver.dpi${dpi}.text-probe e2e_driver VERSIONS win7 LABEL e2e TIMEOUT 120
+    ARGS $<TARGET_FILE:e2e_driver_testdlg> --scenario driver.dpi${dpi}.text-probe --gtest_filter=*.text_probe
+         --shots ${VELKOR_E2E_SHOTS}
+    ENV VELKOR_DPI=${dpi})
+endforeach()
 
 # velkor_dpi_scenario(<scenario> VERSIONS <winver...> DPIS <dpi...>): one entry
 # per version and DPI, each in a fresh prefix made at that DPI.

@@ -56,7 +56,9 @@ void TextProbe::attach(HWND window) {
   threads_.push_back(thread);
   for (auto [type, proc] : {std::pair{WH_CALLWNDPROC, measureHook_}, std::pair{WH_CALLWNDPROCRET, writtenHook_}}) {
     HHOOK hook = SetWindowsHookExW(type, proc, dll_, thread);
-    d_.expect(hook != nullptr, "the text probe hooked into thread " + std::to_string(thread),
+    d_.expect(hook != nullptr,
+              std::string("the text probe's ") + (type == WH_CALLWNDPROC ? "measuring" : "text") +
+                  " hook on thread " + std::to_string(thread),
               "error " + std::to_string(GetLastError()));
     hooks_.push_back(hook);
   }
