@@ -4,23 +4,23 @@
 //
 // The rules follow how the system's controls draw (Wine's user32/comctl32):
 // - a text static (not a picture, icon, frame or owner-drawn one) draws with
-//   DrawTextW in its client rectangle; a left, centred or right static
-//   word-wraps, so its text wrapped at its width must be no higher than it
-//   and no word wider; an unwrapped one must be as wide and as high as its
-//   text;
+//   DrawTextW in its client rectangle. A left, centred or right static
+//   word-wraps by advance widths: its text wrapped at its width must be no
+//   higher than the control and no word wider (a line pushed over by its
+//   last character's blank wraps all the same). An unwrapped static clips
+//   its line at its edge: the line's ink must fit;
 // - a push button draws its text centred in its client rectangle less 2
 //   pixels each side, less one more for the default button's frame; any
 //   push button becomes the default one while it has the focus, so the
 //   default button's margin counts for all;
 // - a check box (or radio button) draws its box (12 * dpi / 96 + 1 pixels,
 //   dpi as GetDpiForWindow gives it for the control), then a gap of half
-//   the width of '0' in its font, then the text with a one-pixel margin.
-// A wrapping static's text must wrap to no more lines than its height holds
-// (DrawTextW wraps by advance widths). Where a line is clipped instead (an
-// unwrapped static, a button), its width is its ink: the advances less the
-// last character's blank after its ink (its ABC "C" width, when positive),
-// which nobody sees cut.
-// Every control lies inside its dialog's client area; a decoration (a
+//   the width of '0' in its font, then the text with a one-pixel margin,
+//   clipped at its edge;
+// - a rich edit scrolls its own text: only its place counts.
+// A clipped line's width is its ink: the advances less the last character's
+// blank after its ink (its ABC "C" width, when positive), which nobody sees
+// cut. Every control lies inside its dialog's client area; a decoration (a
 // picture, frame or line without text) need only start inside it, as the
 // separator that runs to the window's edge and the size grip in its corner
 // do: the dialog clips what reaches past its right and bottom edges.
@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
 #include <map>
 #include <string>
 #include <vector>
@@ -74,12 +75,17 @@ std::string quoted(const std::wstring& text) {
 }
 
 std::string format(const char* pattern, ...) {
-  char buffer[512];
   va_list args;
   va_start(args, pattern);
-  std::vsnprintf(buffer, sizeof buffer, pattern, args);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, pattern, args);
   va_end(args);
-  return buffer;
+  std::string out(n > 0 ? static_cast<std::size_t>(n) + 1 : 1, '\0');
+  std::vsnprintf(out.data(), out.size(), pattern, again);
+  va_end(again);
+  out.resize(out.size() - 1);
+  return out;
 }
 
 UINT dpiOf(HWND window, HDC dc) {
@@ -103,7 +109,8 @@ struct Finding {
   std::string how;       // what the need is made of
   std::wstring text;
   RECT place{};          // window rectangle in the dialog's client coordinates
-  HWND control = nullptr;
+  int id = 0;            // taken when measured: a control may be gone by the report
+  std::wstring cls;
 
   // Whether this text is worse than `other`: cut where the other is not,
   // or short of more width (then height).
@@ -164,8 +171,6 @@ void measureStatic(HDC dc, LONG style, const RECT& client, Finding& f) {
   const bool ownLines = f.text.find(L'\n') != std::wstring::npos && type != SS_SIMPLE;
   f.have = {client.right, client.bottom};
   if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT) {
-    // Wrapped by advances at the control's width: a line pushed over only
-    // by its last character's blank wraps all the same.
     const SIZE wrapped = textSize(dc, f.text, flags | DT_WORDBREAK, client.right);
     const long lines = tm.tmHeight > 0 ? wrapped.cy / tm.tmHeight : 0;
     if (client.bottom >= 2 * tm.tmHeight || ownLines) {
@@ -180,7 +185,7 @@ void measureStatic(HDC dc, LONG style, const RECT& client, Finding& f) {
     f.fits = wrapped.cx <= f.have.cx && wrapped.cy <= f.have.cy;
     return;
   }
-  // Not wrapped: clipped at the control's edge, where only ink counts.
+  // Not wrapped: clipped at the control's edge.
   f.kind = ownLines ? "lines" : "line";
   f.need = ownLines ? textSize(dc, f.text, flags) : lineInk(dc, f.text, flags);
   f.how = ownLines ? "its own lines, unwrapped" : "one line unwrapped, ink";
@@ -216,12 +221,13 @@ void measureButton(HWND control, HDC dc, LONG style, const RECT& client, Finding
 // text is not theirs to show (pictures, frames, progress bars, rich edits).
 Finding measure(HWND dialog, HWND control) {
   Finding f;
-  f.control = control;
+  f.id = GetDlgCtrlID(control);
+  f.cls = className(control);
   RECT area{};
   GetClientRect(dialog, &area);
   GetWindowRect(control, &f.place);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&f.place), 2);
-  const std::wstring cls = className(control);
+  const std::wstring& cls = f.cls;
   const LONG style = GetWindowLongW(control, GWL_STYLE);
   f.text = windowText(control);
   f.decoration = lstrcmpiW(cls.c_str(), L"Static") == 0 && !isTextStatic(style);
@@ -234,8 +240,7 @@ Finding measure(HWND dialog, HWND control) {
     const LONG type = style & BS_TYPEMASK;
     isButton = type != BS_GROUPBOX && type != BS_OWNERDRAW && !(style & (BS_BITMAP | BS_ICON));
   }
-  f.kind = CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, cls.c_str(), 8, L"RichEdit", 8) == CSTR_EQUAL
-               ? "rich edit"
+  f.kind = _wcsnicmp(cls.c_str(), L"RichEdit", 8) == 0 ? "rich edit"
                : f.decoration ? "decoration" : "control";
   if ((!isStatic && !isButton) || f.text.empty()) return f;
 
@@ -253,8 +258,7 @@ Finding measure(HWND dialog, HWND control) {
 }
 
 std::string describe(const Finding& f) {
-  const int id = GetDlgCtrlID(f.control);
-  std::string line = format("%d %s", id, utf8(className(f.control)).c_str());
+  std::string line = format("%d %s", f.id, utf8(f.cls).c_str());
   if (f.textual)
     line += format(" %s %s needs %ldx%ld has %ldx%ld (%s)", f.kind.c_str(), quoted(f.text).c_str(), f.need.cx,
                    f.need.cy, f.have.cx, f.have.cy, f.how.c_str());
