@@ -5,7 +5,6 @@
 // per text that does not fit and per control outside its dialog.
 #include <windows.h>
 
-#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -17,12 +16,6 @@ namespace velkor::e2e {
 namespace {
 
 namespace ids = wizard::ids;
-
-// The DPI the prefix was made with: what the wizard's dialogs must report.
-int expectedDpi() {
-  const char* dpi = std::getenv("VELKOR_DPI");
-  return dpi != nullptr && *dpi != '\0' ? std::atoi(dpi) : 96;
-}
 
 // The identifiers whose texts a record line measured ("<verdict> <id> ... needs ...").
 std::set<int> measuredTexts(const std::vector<std::string>& lines) {
@@ -49,7 +42,7 @@ class PageCheck {
     // shown may not have had its turn yet).
     RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     d_.screenshot(dialog, "dpi-" + page);
-    d_.expect(report.dpi == expectedDpi(), "the " + page + " drawn at " + std::to_string(expectedDpi()) + " dpi",
+    d_.expect(report.dpi == configuredDpi(), "the " + page + " drawn at " + std::to_string(configuredDpi()) + " dpi",
               std::to_string(report.dpi) + " dpi");
     const std::set<int> measured = measuredTexts(report.lines);
     std::string missing;
@@ -65,7 +58,7 @@ class PageCheck {
     std::string lines;
     for (const auto& line : failing_) lines += "\n  " + line;
     d_.expect(failing_.empty(),
-              "every text whole and every control inside its dialog at " + std::to_string(expectedDpi()) + " dpi",
+              "every text whole and every control inside its dialog at " + std::to_string(configuredDpi()) + " dpi",
               std::to_string(failing_.size()) + " faults:" + lines);
   }
 

@@ -6,7 +6,6 @@
 // and replaced is still reported when it was the worst.
 #include <windows.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "lib/text_probe/probe_client.h"
@@ -93,7 +92,8 @@ TEST_F(TestDialog, text_probe) {
   add(window, font, L"Static", words, SS_LEFT | WS_VISIBLE, kThreeLines, {4, 100, wordWidth, 2 * line});
   add(window, font, L"Static", L"Cut at its half", SS_LEFTNOWORDWRAP | WS_VISIBLE, kUnwrapped,
       {4, 144, width(L"Cut at its half") / 2, line});
-  add(window, font, L"Button", L"Agree", BS_AUTOCHECKBOX | WS_VISIBLE, kBoxless, {4, 170, width(L"Agree") + 8, line + 4});
+  add(window, font, L"Button", L"Agree", BS_AUTOCHECKBOX | WS_VISIBLE, kBoxless,
+      {4, 170, width(L"Agree") + 8, line + 4});
   add(window, font, L"Button", L"Agree", BS_AUTOCHECKBOX | WS_VISIBLE, kRoomyBox,
       {4, 200, width(L"Agree") + 60, std::max(line, 30)});
   add(window, font, L"Button", L"Install", BS_PUSHBUTTON | WS_VISIBLE, kFramelessButton,
@@ -120,8 +120,7 @@ TEST_F(TestDialog, text_probe) {
   const ProbeReport report = probe.measure(window, "test window");
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   d.screenshot(window, "probe-test-window");
-  const char* dpiSetting = std::getenv("VELKOR_DPI");
-  const int expected = dpiSetting != nullptr && *dpiSetting != '\0' ? std::atoi(dpiSetting) : 96;
+  const int expected = configuredDpi();
   d.expect(report.dpi == expected, "the window at " + std::to_string(expected) + " dpi", std::to_string(report.dpi));
   const struct {
     int id;
@@ -145,7 +144,8 @@ TEST_F(TestDialog, text_probe) {
   };
   for (const auto& e : expectations) {
     const auto records = recordsOf(report, e.id, false);
-    const std::string seen = records.empty() ? "no record" : records.front() + " (" + std::to_string(records.size()) + ")";
+    const std::string seen =
+        records.empty() ? "no record" : records.front() + " (" + std::to_string(records.size()) + " records)";
     if (e.verdict == nullptr)
       d.expect(records.empty(), std::string(e.what) + ": no record", seen);
     else

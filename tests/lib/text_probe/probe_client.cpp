@@ -1,6 +1,7 @@
 #include "lib/text_probe/probe_client.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "lib/text_probe/text_probe.h"
@@ -30,6 +31,11 @@ std::string readFile(const std::wstring& path) {
 
 }  // namespace
 
+int configuredDpi() {
+  const char* dpi = std::getenv("VELKOR_DPI");
+  return dpi != nullptr && *dpi != '\0' ? std::atoi(dpi) : 96;
+}
+
 TextProbe::TextProbe(Driver& d) : d_(d) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
@@ -38,7 +44,8 @@ TextProbe::TextProbe(Driver& d) : d_(d) {
   const std::wstring dll = besideThisProgram(probe::kDllName);
   dll_ = LoadLibraryW(dll.c_str());
   d_.expect(dll_ != nullptr, "the text probe loaded from " + utf8(dll), "error " + std::to_string(GetLastError()));
-  for (auto [name, hook] : {std::pair{probe::kMeasureHook, &measureHook_}, std::pair{probe::kWrittenHook, &writtenHook_}}) {
+  for (auto [name, hook] :
+       {std::pair{probe::kMeasureHook, &measureHook_}, std::pair{probe::kWrittenHook, &writtenHook_}}) {
     *hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_, name)));
     d_.expect(*hook != nullptr, std::string("the probe's hook procedure ") + name, "not exported");
   }

@@ -11,6 +11,10 @@
 
 namespace velkor::testlib {
 
+// The DPI the run's prefix was made with (VELKOR_DPI, else 96): what the
+// program's dialogs must report.
+int configuredDpi();
+
 struct ProbeReport {
   int dpi = 0;                       // the dialog's LOGPIXELSY, as the program sees it
   std::vector<std::string> lines;    // every record

@@ -1,12 +1,13 @@
 // What a driver and the text probe (a test-only DLL loaded into the program
 // under test by a window hook) agree on. A font handle means nothing in
 // another process, so the texts are measured inside the program: the driver
-// hooks the program's window thread with the probe's hook procedures, sets the report file's path in its environment before
-// starting the program (which inherits it), and sends a dialog the measuring
-// message; when SendMessage returns, the report file holds the dialog's
-// measurement. The probe also measures every text the program writes into a
-// shown control (WM_SETTEXT), keeps the worst one per control, and hands
-// those over with the next report.
+// sets the report file's path in its environment before starting the
+// program (which inherits it), hooks the program's window thread with the
+// probe's hook procedures, and sends a dialog the measuring message; when
+// SendMessage returns, the report file holds the dialog's measurement. The
+// probe also measures every text the program writes into a shown control
+// (WM_SETTEXT), keeps the worst one per control, and hands those over with
+// the next report.
 #pragma once
 
 namespace velkor::testlib::probe {
