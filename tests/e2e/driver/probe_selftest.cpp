@@ -159,11 +159,12 @@ TEST_F(TestDialog, text_probe) {
                (writtenRecords.empty() ? std::string() : ", " + writtenRecords.front()));
   d.expect(report.failing.size() == 8, "8 faults in all", std::to_string(report.failing.size()));
 
-  d.step("a text written after the measurement is the next one's");
+  d.step("texts written after the measurement are the next one's");
+  SetWindowTextW(written, L"Short too");
   SetWindowTextW(written, L"Short");
   const ProbeReport next = probe.measure(window, "test window again");
   d.expect(recordsOf(next, kWritten, true) == std::vector<std::string>{"ok"},
-           "the next report: only the text written since, which fits", std::to_string(next.failing.size()) + " faults");
+           "the next report: only the texts written since, which fit", std::to_string(next.failing.size()) + " faults");
   DestroyWindow(window);
   DeleteObject(font);
 }

@@ -269,9 +269,9 @@ std::string describe(const Finding& f) {
   return line;
 }
 
-// Texts written into shown controls since the last report: the worst per control.
+// Texts written into shown controls since the last report, per control.
 struct Written {
-  Finding worst;
+  std::map<std::wstring, Finding> texts;  // each distinct text as measured when written
   std::string dialog;
   int count = 0;
 };
@@ -287,10 +287,8 @@ void noteWrittenText(HWND control) {
   if (!f.textual) return;
   Written& w = g_written[control];
   ++w.count;
-  if (w.count == 1 || f.worseThan(w.worst)) {
-    w.worst = f;
-    w.dialog = caption(dialog);
-  }
+  w.texts[f.text] = f;
+  w.dialog = caption(dialog);
 }
 
 void report(HWND dialog, WPARAM serial) {
@@ -318,13 +316,17 @@ void report(HWND dialog, WPARAM serial) {
     if (!f.inside) add(false, kOutside, describe(f) + inArea);
     if (f.fits && f.inside) add(true, kOk, describe(f));
   }
+  // The worst of the texts each control showed before: the one it shows on
+  // this dialog now was measured above.
   for (const auto& [control, w] : g_written) {
-    // A cut text still shown on this dialog was reported above.
-    if (!w.worst.fits && GetParent(control) == dialog && IsWindowVisible(control) &&
-        windowText(control) == w.worst.text)
-      continue;
-    add(w.worst.fits, kCut,
-        describe(w.worst) + format(" (worst of %d texts written while shown, in %s)", w.count, w.dialog.c_str()));
+    const bool shownHere = GetParent(control) == dialog && IsWindowVisible(control);
+    const std::wstring now = shownHere ? windowText(control) : std::wstring();
+    const Finding* worst = nullptr;
+    for (const auto& [text, f] : w.texts)
+      if (!(shownHere && text == now) && (worst == nullptr || f.worseThan(*worst))) worst = &f;
+    if (worst != nullptr)
+      add(worst->fits, kCut,
+          describe(*worst) + format(" (worst of %d texts written while shown, in %s)", w.count, w.dialog.c_str()));
   }
   g_written.clear();
   lines.push_back(format("end %d %d", records, failing));
