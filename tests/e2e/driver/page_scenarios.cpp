@@ -118,18 +118,6 @@ TEST_F(Pages, exit_closebox) {
   verifyNothingInstalled(d);
 }
 
-// A folder where the main program goes, so that its copy fails; returns the
-// main program's path.
-std::wstring blockMainProgram(Driver& d) {
-  d.step("a folder in place of the main program");
-  const std::wstring dir = L"C:\\Program Files\\VelkorCrypt";
-  CreateDirectoryW(dir.c_str(), nullptr);
-  const std::wstring program = dir + L"\\" + kProduct;
-  d.expect(CreateDirectoryW(program.c_str(), nullptr) != FALSE, "the folder made",
-           "error " + std::to_string(GetLastError()));
-  return program;
-}
-
 // A folder where the main program goes: the failure page names it and stays
 // until the user acts; then the wizard only ends.
 TEST_F(Pages, install_failure) {

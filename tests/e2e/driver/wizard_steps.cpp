@@ -169,7 +169,7 @@ HWND install(Driver& d, HWND licence) {
   return awaitInstallationEnd(d, leaveLicencePage(d, licence));
 }
 
-HWND installWatchingProgress(Driver& d, HWND licence) {
+HWND installWatchingProgress(Driver& d, HWND licence, const std::function<void(HWND)>& onProgressPage) {
   d.step("accept and install, watching the progress page");
   HWND main = GetWindow(licence, GW_OWNER);
   d.expect(main != nullptr && d.control(main, ctl::kProgress) != nullptr, "the licence page owned by the main window",
@@ -191,6 +191,7 @@ HWND installWatchingProgress(Driver& d, HWND licence) {
   d.expectVisible(main, ctl::kAnimation, false);
   d.expectText(main, ctl::kLine2, wide(wizard::text::kInstallLine2));
   d.screenshot(nullptr, "progress");
+  if (onProgressPage) onProgressPage(main);
   d.step("Esc and a close request change nothing while it runs");
   d.key(main, VK_ESCAPE);
   d.postClose(main);
@@ -433,6 +434,16 @@ void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which) {
            describeRect(p));
   d.expect(p.left >= area.left && p.top >= area.top && p.right <= area.right && p.bottom <= area.bottom,
            what + " on the work area " + describeRect(area), describeRect(p));
+}
+
+std::wstring blockMainProgram(Driver& d) {
+  d.step("a folder in place of the main program");
+  const std::wstring dir = L"C:\\Program Files\\VelkorCrypt";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring program = dir + L"\\VelkorCrypt.exe";
+  d.expect(CreateDirectoryW(program.c_str(), nullptr) != FALSE, "the folder made",
+           "error " + std::to_string(GetLastError()));
+  return program;
 }
 
 void installYahei(Driver& d, const std::wstring& fileName) {

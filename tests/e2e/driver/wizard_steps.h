@@ -59,8 +59,9 @@ void finishAndVerify(Driver& d, HWND main, const testenv::WindowsVersion& v, Fin
 // request change nothing.
 HWND installToFinishPage(Driver& d, const Options& o, const testenv::WindowsVersion& v, bool watchProgress = false);
 // From the licence page with the box ticked: the progress page checked while
-// the installation runs, then on to its end, as install() does.
-HWND installWatchingProgress(Driver& d, HWND licence);
+// the installation runs (and handed to `onProgressPage` while it is held
+// there), then on to its end, as install() does.
+HWND installWatchingProgress(Driver& d, HWND licence, const std::function<void(HWND)>& onProgressPage = nullptr);
 // The wizard ends with exit code 0.
 void expectEnds(Driver& d);
 
@@ -79,6 +80,10 @@ void expectCentred(Driver& d, HWND window, HWND over, const std::string& what);
 // corner moved by their move tables' dialog lines (the lifts), on the work
 // area.
 void expectPlacedOverMain(Driver& d, HWND main, HWND page, Dialog which);
+
+// A folder where the main program goes, so that its copy fails; returns the
+// main program's path.
+std::wstring blockMainProgram(Driver& d);
 
 // Puts the system's CJK font at C:\WINDOWS\Fonts\<fileName>, where the
 // wizard looks for Yahei.
