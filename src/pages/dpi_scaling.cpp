@@ -44,6 +44,24 @@ int IconSide(HICON icon) {
   return ::GetObjectW(colour ? colour.get() : mask.get(), sizeof size, &size) ? size.bmWidth : 0;
 }
 
+// A static that shows text, or a button.
+bool HoldsText(HWND control) {
+  wchar_t kind[16] = {};
+  if (::GetClassNameW(control, kind, 16) == 0) return false;
+  if (::lstrcmpiW(kind, L"Button") == 0) return true;
+  if (::lstrcmpiW(kind, L"Static") != 0) return false;
+  switch (::GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 DpiScaling::~DpiScaling() { Release(); }
@@ -67,7 +85,15 @@ void DpiScaling::Apply(fw::CDialog& dialog) {
   dialog.SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const wizard::Rect r = wizard::designRect(layout->items[i], *base, dpi);
+    wizard::Rect r = wizard::designRect(layout->items[i], *base, dpi);
+    // A line of text is as tall as its font, and the font's height does not
+    // scale exactly either: a text control keeps at least the height the
+    // dialog manager gave it for its font at this DPI.
+    if (HoldsText(controls[i])) {
+      RECT given{};
+      ::GetWindowRect(controls[i], &given);
+      if (given.bottom - given.top > r.height) r.height = given.bottom - given.top;
+    }
     ::SetWindowPos(controls[i], nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     ScalePicture(controls[i], dpi);
   }
