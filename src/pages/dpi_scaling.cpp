@@ -1,6 +1,5 @@
 #include "pages/dpi_scaling.h"
 
-#include "framework/app.h"
 #include "framework/gdi.h"
 #include "framework/handles.h"
 #include "framework/text.h"

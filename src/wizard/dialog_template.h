@@ -51,8 +51,8 @@ int baseUnitWidth(int lettersExtent);
 int designFontHeight(int pointSize);
 
 // Where a box lies on a 96-dpi display whose dialog font has `designBase`,
-// scaled to `dpi`: each edge in 96-dpi pixels, rounded as MapDialogRect does,
-// then by dpi / 96, rounded again.
+// scaled to `dpi`: position and size in 96-dpi pixels, each rounded as the
+// dialog manager rounds them, then each edge times dpi / 96, rounded again.
 Rect designRect(const TemplateBox& box, BaseUnits designBase, int dpi);
 
 // The size a picture made for a 96-dpi display takes at `dpi`.
