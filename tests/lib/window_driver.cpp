@@ -411,6 +411,9 @@ std::wstring Driver::screenshot(HWND window, const std::string& name) {
   if (shots_.empty()) return L"";
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (window != nullptr) {
+    // What is still to paint is painted first: a page just shown may not
+    // have had its turn yet (its transparent texts paint last).
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r;
     if (GetWindowRect(window, &r) && IntersectRect(&r, &r, &area)) area = r;
   }

@@ -38,9 +38,6 @@ class PageCheck {
   void page(HWND dialog, const std::string& page, const std::vector<int>& texts) {
     d_.step(page + ": every text whole, every control inside the dialog");
     const ProbeReport report = probe_.measure(dialog, page);
-    // What is still to paint is painted before the photograph (a page just
-    // shown may not have had its turn yet).
-    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     d_.screenshot(dialog, "dpi-" + page);
     d_.expect(report.dpi == configuredDpi(), "the " + page + " drawn at " + std::to_string(configuredDpi()) + " dpi",
               std::to_string(report.dpi) + " dpi");
