@@ -23,8 +23,7 @@ void Win32MainWindow::show(int control, bool visible) {
 }
 
 void Win32MainWindow::moveControl(int control, int dx, int dy) {
-  fw::ClientDC dc(p_.dialog.m_hWnd);
-  MoveControl(p_.dialog, wizard::scaleMove({control, dx, dy, 0, 0}, ::GetDeviceCaps(dc.get(), LOGPIXELSY)));
+  MoveControl(p_.dialog, wizard::scaleMove({control, dx, dy, 0, 0}, fw::DpiOf(p_.dialog.m_hWnd)));
 }
 
 void Win32MainWindow::setProgressRange(std::uint16_t lower, std::uint16_t upper) {

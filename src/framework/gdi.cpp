@@ -1,5 +1,7 @@
 #include "framework/gdi.h"
 
+#include "wizard/appearance.h"
+
 namespace velkor::fw {
 
 UniqueBitmap StretchedCopy(HBITMAP source, int cx, int cy) noexcept {
@@ -27,6 +29,18 @@ UniqueBitmap StretchedCopy(HBITMAP source, int cx, int cy) noexcept {
   }
   if (!drawn) return {};
   return copy;
+}
+
+int DpiOf(HWND window) noexcept {
+  ClientDC dc(window);
+  const int dpi = dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : wizard::kDesignDpi;
+}
+
+UniqueBitmap ScaledForDpi(HBITMAP source, int dpi) noexcept {
+  BITMAP size{};
+  if (dpi == wizard::kDesignDpi || source == nullptr || !::GetObjectW(source, sizeof size, &size)) return {};
+  return StretchedCopy(source, wizard::scaleToDpi(size.bmWidth, dpi), wizard::scaleToDpi(size.bmHeight, dpi));
 }
 
 }  // namespace velkor::fw

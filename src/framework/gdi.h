@@ -89,4 +89,12 @@ class BitmapDC {
 // when it cannot be made.
 UniqueBitmap StretchedCopy(HBITMAP source, int cx, int cy) noexcept;
 
+// LOGPIXELSY of a client DC of the window (the display's DPI as the window
+// is drawn at it); 96 when no DC can be had.
+int DpiOf(HWND window) noexcept;
+
+// A bitmap drawn for a 96-dpi display, as StretchedCopy makes it for `dpi`;
+// null at 96 dpi or when it cannot be made (the caller keeps the source).
+UniqueBitmap ScaledForDpi(HBITMAP source, int dpi) noexcept;
+
 }  // namespace velkor::fw

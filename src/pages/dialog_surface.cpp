@@ -41,10 +41,7 @@ bool Win32DialogSurface::fileExists(const std::u16string& path) {
   return true;
 }
 
-int Win32DialogSurface::logPixelsY() {
-  fw::ClientDC dc(dialog_.m_hWnd);
-  return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-}
+int Win32DialogSurface::logPixelsY() { return fw::DpiOf(dialog_.m_hWnd); }
 
 fw::CFont* Win32DialogSurface::fontOf(wizard::FontSlot slot) const {
   switch (slot) {

@@ -11,11 +11,6 @@ namespace {
 // The icon size of a 96-dpi display.
 constexpr int kDesignIconSize = 32;
 
-int DpiOf(HWND window) {
-  fw::ClientDC dc(window);
-  return ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-}
-
 // The base units the dialog manager gives the template's font on a 96-dpi
 // display: the font made at that display's height, measured.
 std::optional<wizard::BaseUnits> DesignBaseUnits(const wizard::DialogTemplate& dialog) {
@@ -66,8 +61,8 @@ bool HoldsText(HWND control) {
 DpiScaling::~DpiScaling() { Release(); }
 
 void DpiScaling::Apply(fw::CDialog& dialog) {
-  const int dpi = DpiOf(dialog.m_hWnd);
-  if (dpi == wizard::kDesignDpi || dpi <= 0) return;
+  const int dpi = fw::DpiOf(dialog.m_hWnd);
+  if (dpi == wizard::kDesignDpi) return;
   const auto layout = dialog.ReadTemplate();
   if (!layout) return;
   const auto base = DesignBaseUnits(*layout);
@@ -102,10 +97,7 @@ void DpiScaling::ScalePicture(HWND control, int dpi) {
   const LONG style = ::GetWindowLongW(control, GWL_STYLE);
   if ((style & SS_TYPEMASK) == SS_BITMAP) {
     auto shown = reinterpret_cast<HBITMAP>(::SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    BITMAP size{};
-    if (shown == nullptr || !::GetObjectW(shown, sizeof size, &size)) return;
-    fw::UniqueBitmap scaled = fw::StretchedCopy(shown, wizard::scaleToDpi(size.bmWidth, dpi),
-                                                wizard::scaleToDpi(size.bmHeight, dpi));
+    fw::UniqueBitmap scaled = fw::ScaledForDpi(shown, dpi);
     if (!scaled) return;
     // The control sizes itself to the new bitmap. The one it loaded for
     // itself is ours to free; the framework frees what a picture static

@@ -174,8 +174,10 @@ int fontHeight(const FontRequest& font, int logPixelsY) {
   return mulDiv(font.points, -logPixelsY, font.divisor);
 }
 
+int scaleToDpi(int pixels, int dpi) { return mulDiv(pixels, dpi, kDesignDpi); }
+
 Move scaleMove(const Move& move, int logPixelsY) {
-  const auto scale = [logPixelsY](int pixels) { return mulDiv(pixels, logPixelsY, kDesignDpi); };
+  const auto scale = [logPixelsY](int pixels) { return scaleToDpi(pixels, logPixelsY); };
   return Move{move.target, scale(move.dx), scale(move.dy), scale(move.dw), scale(move.dh)};
 }
 

@@ -49,6 +49,8 @@ Rect applyMove(const Rect& rect, const Move& move);
 // the dialog's own units and fonts scale.
 inline constexpr int kDesignDpi = 96;
 Move scaleMove(const Move& move, int logPixelsY);
+// Pixels of a 96-dpi display (a move, a picture's size) at `dpi`.
+int scaleToDpi(int pixels, int dpi);
 
 // A window rectangle shifted as little as possible to lie inside the work
 // area (left and top win when it is larger than the area).

@@ -91,8 +91,6 @@ int baseUnitWidth(int lettersExtent) { return (lettersExtent / 26 + 1) / 2; }
 
 int designFontHeight(int pointSize) { return -mulDiv(pointSize, kDesignDpi, 72); }
 
-int scaleToDpi(int pixels, int dpi) { return mulDiv(pixels, dpi, kDesignDpi); }
-
 Rect designRect(const TemplateBox& box, BaseUnits base, int dpi) {
   // The dialog manager maps position and size each on its own; the scaling
   // then goes by edges, so boxes that meet at 96 dpi still meet.

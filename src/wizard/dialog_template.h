@@ -55,7 +55,4 @@ int designFontHeight(int pointSize);
 // dialog manager rounds them, then each edge times dpi / 96, rounded again.
 Rect designRect(const TemplateBox& box, BaseUnits designBase, int dpi);
 
-// The size a picture made for a 96-dpi display takes at `dpi`.
-int scaleToDpi(int pixels, int dpi);
-
 }  // namespace velkor::wizard

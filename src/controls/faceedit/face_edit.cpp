@@ -9,7 +9,6 @@
 #include "framework/handles.h"
 #include "framework/text.h"
 #include "framework/trace.h"
-#include "wizard/appearance.h"
 
 namespace velkor {
 
@@ -56,12 +55,7 @@ class ComRef {
 // Faces are drawn for a 96-dpi display; on another they grow with the text
 // around them. Takes the bitmap and returns the one to show.
 HBITMAP ScaledForDpi(HWND edit, HBITMAP bitmap) noexcept {
-  fw::ClientDC dc(edit);
-  const int dpi = dc.get() != nullptr ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : wizard::kDesignDpi;
-  BITMAP size{};
-  if (dpi == wizard::kDesignDpi || dpi <= 0 || !::GetObjectW(bitmap, sizeof size, &size)) return bitmap;
-  fw::UniqueBitmap scaled = fw::StretchedCopy(bitmap, ::MulDiv(size.bmWidth, dpi, wizard::kDesignDpi),
-                                              ::MulDiv(size.bmHeight, dpi, wizard::kDesignDpi));
+  fw::UniqueBitmap scaled = fw::ScaledForDpi(bitmap, fw::DpiOf(edit));
   if (!scaled) return bitmap;
   ::DeleteObject(bitmap);
   return scaled.release();

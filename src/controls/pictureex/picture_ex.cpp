@@ -429,8 +429,7 @@ BOOL CPictureEx::PrepareCanvas(int cx, int cy) {
   if (windowDc.get() == nullptr) return FALSE;
   // Pictures are made for a 96-dpi display; on another the window takes the
   // size they have there, and the paint stretches the canvas to it.
-  const int dpi = ::GetDeviceCaps(windowDc.get(), LOGPIXELSY);
-  m_nDpi = dpi > 0 ? dpi : wizard::kDesignDpi;
+  m_nDpi = fw::DpiOf(m_hWnd);
   const SIZE shown = Shown({cx, cy});
   SetWindowPos(nullptr, 0, 0, shown.cx, shown.cy, SWP_NOMOVE | SWP_NOZORDER);
   CanvasLock lock(m_csCanvas);
@@ -564,7 +563,7 @@ BOOL CPictureEx::GetPaintArea(RECT* pRect) const { return ::CopyRect(pRect, &m_r
 void CPictureEx::OnDestroy() { StopAnimation(); }
 
 SIZE CPictureEx::Shown(SIZE canvas) const {
-  return {::MulDiv(canvas.cx, m_nDpi, wizard::kDesignDpi), ::MulDiv(canvas.cy, m_nDpi, wizard::kDesignDpi)};
+  return {wizard::scaleToDpi(canvas.cx, m_nDpi), wizard::scaleToDpi(canvas.cy, m_nDpi)};
 }
 
 void CPictureEx::OnPaint() {
