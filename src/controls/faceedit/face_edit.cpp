@@ -22,36 +22,6 @@ std::u16string ToU16(const std::wstring& text) { return win32::utf16(text.c_str(
 
 void TraceLine(const std::u16string& line) { fw::Trace(win32::wide(line)); }
 
-// One owned COM reference.
-template <class T>
-class ComRef {
- public:
-  ComRef() noexcept = default;
-  // Takes over a reference the caller already holds.
-  explicit ComRef(T* p) noexcept : p_(p) {}
-  ~ComRef() { reset(); }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-
-  T* get() const noexcept { return p_; }
-  T* operator->() const noexcept { return p_; }
-  explicit operator bool() const noexcept { return p_ != nullptr; }
-  T** put() noexcept {
-    reset();
-    return &p_;
-  }
-  void reset() noexcept {
-    if (p_ != nullptr) {
-      T* old = p_;
-      p_ = nullptr;
-      old->Release();
-    }
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
 // Faces are drawn for a 96-dpi display; on another they grow with the text
 // around them. Takes the bitmap and returns the one to show.
 HBITMAP ScaledForDpi(HWND edit, HBITMAP bitmap) noexcept {
@@ -281,31 +251,31 @@ IRichEditOle* CFaceEdit::GetIRichEditOle() noexcept { return RichEditOle(*this);
 HRESULT InsertBitmapObject(fw::CRichEditCtrl& edit, HBITMAP bitmap) noexcept {
   if (bitmap == nullptr) return E_INVALIDARG;
   // From here the data object owns the bitmap: every return below frees it.
-  ComRef<IDataObject> data(new (std::nothrow) BitmapDataObject(bitmap));
+  fw::ComPtr<IDataObject> data(new (std::nothrow) BitmapDataObject(bitmap));
   if (!data) {
     ::DeleteObject(bitmap);
     return E_OUTOFMEMORY;
   }
   FORMATETC format = BitmapFormat();
 
-  ComRef<ILockBytes> lockBytes;
+  fw::ComPtr<ILockBytes> lockBytes;
   HRESULT hr = ::CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.put());
   if (FAILED(hr)) return hr;
-  ComRef<IStorage> storage;
+  fw::ComPtr<IStorage> storage;
   hr = ::StgCreateDocfileOnILockBytes(lockBytes.get(), STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0,
                                       storage.put());
   if (FAILED(hr)) return hr;
 
-  ComRef<IRichEditOle> richEditOle(RichEditOle(edit));
+  fw::ComPtr<IRichEditOle> richEditOle(RichEditOle(edit));
   if (!richEditOle) return E_NOINTERFACE;
-  ComRef<IOleClientSite> clientSite;
+  fw::ComPtr<IOleClientSite> clientSite;
   hr = richEditOle->GetClientSite(clientSite.put());
   if (FAILED(hr)) return hr;
   if (!clientSite) return E_NOINTERFACE;
 
-  ComRef<IOleObject> oleObject;
+  fw::ComPtr<IOleObject> oleObject;
   hr = ::OleCreateStaticFromData(data.get(), IID_IOleObject, OLERENDER_FORMAT, &format, clientSite.get(),
-                                 storage.get(), reinterpret_cast<void**>(oleObject.put()));
+                                 storage.get(), oleObject.put_void());
   if (FAILED(hr)) return hr;
   if (!oleObject) return E_NOINTERFACE;
 
